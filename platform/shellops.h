@@ -30,6 +30,7 @@ constexpr std::uint32_t notEnoughMemory = 8;       // ERROR_NOT_ENOUGH_MEMORY
 constexpr std::uint32_t writeProtect = 19;         // ERROR_WRITE_PROTECT
 constexpr std::uint32_t sharingViolation = 32;     // ERROR_SHARING_VIOLATION
 constexpr std::uint32_t diskFull = 112;            // ERROR_DISK_FULL
+constexpr std::uint32_t badNetPath = 53;           // ERROR_BAD_NETPATH
 constexpr std::uint32_t invalidName = 123;         // ERROR_INVALID_NAME
 constexpr std::uint32_t badPathname = 161;         // ERROR_BAD_PATHNAME
 constexpr std::uint32_t alreadyExists = 183;       // ERROR_ALREADY_EXISTS

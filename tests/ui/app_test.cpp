@@ -1,0 +1,355 @@
+// The application lifecycle on the headless backend: opening and centring,
+// owners and taskbar buttons, modal loops that disable and restore, deferred
+// destruction, quit requests, the abort question, the end of the program and
+// the fatal errors — each run as a whole program on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "core/install.h"
+#include "support/fake_shell.h"
+#include "ui/app/app.h"
+#include "ui/app/dialog_shell.h"
+#include "ui/backend/headless/headless.h"
+
+namespace {
+
+using ui::App;
+using ui::EventType;
+using ui::HeadlessExit;
+using ui::HeadlessWindowSystem;
+using ui::WindowRecord;
+
+constexpr int kEsc = 0x1B;
+const std::string kWelcome = "窗口_欢迎";
+const std::string kAgreement = "窗口_协议";
+const std::string kProgress = "窗口_进度";
+const std::string kFinish = "窗口_完成";
+
+int g_cleanups = 0;
+void countCleanup() { ++g_cleanups; }
+
+// One program run: a backend, a shell whose dialogs go through it, the app,
+// handlers per window and key, and a log of what they saw.
+struct Program {
+  explicit Program(std::vector<std::pair<std::string, ui::Rect>> windows, int screenWidth = 1920)
+      : system(screenWidth, 1080), shell(system, files), app(system, shell, records(windows)) {
+    g_cleanups = 0;
+    core::releaseInstallDir();
+    app.setHooks(App::Hooks{
+        [this](const std::string& window, const ui::Event& e) {
+          if (e.type != EventType::keyDown) return false;
+          auto it = keys.find({window, e.code});
+          if (it == keys.end()) return false;
+          log.push_back("key:" + window + ":" + static_cast<char>(e.code));
+          it->second();
+          return true;
+        },
+        [this](const std::string& window, const ui::Event& e) {
+          if (e.type != EventType::timer) return;
+          log.push_back("tick:" + window + "@" + std::to_string(system.now()));
+          if (onTick) onTick(window);
+        }});
+  }
+
+  std::vector<WindowRecord> records(const std::vector<std::pair<std::string, ui::Rect>>& windows) {
+    std::vector<WindowRecord> out;
+    for (const auto& [name, rect] : windows) {
+      WindowRecord r;
+      r.name = name;
+      r.rect = rect;
+      const std::string n = name;
+      r.created = [this, n](App&) {
+        log.push_back("created:" + n);
+        auto it = created.find(n);
+        if (it != created.end()) it->second();
+      };
+      out.push_back(std::move(r));
+    }
+    return out;
+  }
+
+  // Runs the program from start-up to its end; the exit code.
+  int run(const std::string& start = kWelcome) {
+    try {
+      app.run(start);
+    } catch (const HeadlessExit& exit) {
+      return exit.code;
+    }
+    ADD_FAILURE() << "run() returned";
+    return 99;
+  }
+  void onKey(const std::string& window, char key, std::function<void()> action) {
+    keys[{window, key}] = std::move(action);
+  }
+  ui::NativeWindow native(const std::string& name) { return app.nativeOf(name); }
+  bool enabled(const std::string& name) { return system.isWindowEnabled(native(name)); }
+
+  HeadlessWindowSystem system;
+  testing_support::FakeShell files;
+  ui::DialogShell shell;
+  App app;
+  std::map<std::string, std::function<void()>> created;
+  std::map<std::pair<std::string, int>, std::function<void()>> keys;
+  std::function<void(const std::string&)> onTick;
+  std::vector<std::string> log;
+};
+
+const ui::Rect k550x360{50, 50, 550, 360};
+const ui::Rect k550x345{50, 50, 550, 345};
+
+std::vector<std::pair<std::string, ui::Rect>> fourWindows() {
+  return {{kWelcome, k550x360}, {kAgreement, k550x345}, {kProgress, k550x360}, {kFinish, k550x360}};
+}
+
+// Guards against windows opening off-centre or at their stored position.
+TEST(AppOpen, CentresBySignedTruncatingDivision) {
+  struct Case {
+    int screenWidth;
+    ui::Rect rect;
+    int left, top;
+  } cases[] = {
+      {1920, k550x360, 685, 360},
+      {1920, k550x345, 685, 367},
+      {500, k550x360, -25, 360},  // narrower than the window
+      {551, k550x360, 0, 360},
+  };
+  for (const Case& c : cases) {
+    Program p({{kWelcome, c.rect}}, c.screenWidth);
+    ui::Rect seen;
+    p.created[kWelcome] = [&] { seen = p.system.windowRect(p.native(kWelcome)); };
+    p.system.scriptKey(10, kEsc);
+    EXPECT_EQ(p.run(), 0);
+    EXPECT_EQ(seen.left, c.left) << c.screenWidth;
+    EXPECT_EQ(seen.top, c.top);
+    EXPECT_EQ(seen.width, c.rect.width);
+  }
+}
+
+// Guards against a window shown before its created handler has finished.
+TEST(AppOpen, CreatedRunsHiddenAndTheWindowShowsAfterIt) {
+  Program p({{kWelcome, k550x360}});
+  bool visibleDuringCreated = true;
+  p.created[kWelcome] = [&] {
+    visibleDuringCreated = p.system.isVisible(p.native(kWelcome));
+    p.system.spend(5000);  // a long handler
+  };
+  std::uint64_t shownAt = 0;
+  p.onKey(kWelcome, 'S', [&] { shownAt = p.system.now(); });
+  p.system.scriptKey(0, 'S');
+  p.system.scriptKey(6000, kEsc);
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_FALSE(visibleDuringCreated);
+  EXPECT_EQ(shownAt, 5000u) << "the first input is handled once the window is shown";
+}
+
+// Guards against modal windows getting taskbar buttons, or the installer
+// keeping one after the welcome window is gone.
+TEST(AppOpen, OnlyTheStartWindowHasATaskbarButton) {
+  Program p(fourWindows());
+  std::map<std::string, bool> button;
+  p.onKey(kWelcome, 'I', [&] { p.app.openWindow(kProgress, true); });
+  p.created[kProgress] = [&] { p.app.destroyWindow(kWelcome); };
+  p.onKey(kProgress, 'T', [&] {
+    button["welcome gone"] = p.app.isOpen(kWelcome);
+    button["progress"] = p.system.hasTaskbarButton(p.native(kProgress));
+  });
+  p.onKey(kWelcome, 'B', [&] { button["welcome"] = p.system.hasTaskbarButton(p.native(kWelcome)); });
+  p.system.scriptKey(10, 'B');
+  p.system.scriptKey(20, 'I');
+  p.system.scriptKey(30, 'T');
+  p.system.scriptKey(40, kEsc);
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_TRUE(button["welcome"]);
+  EXPECT_FALSE(button["progress"]);
+  EXPECT_FALSE(button["welcome gone"]) << "the deferred destruction was carried out";
+}
+
+// Guards against a modal window leaving others disabled, or enabling one
+// that was disabled before it opened.
+TEST(AppModal, DisablesTheOthersAndGivesEachItsStateBack) {
+  Program p(fourWindows());
+  std::map<std::string, bool> seen;
+  p.onKey(kWelcome, 'A', [&] {
+    p.app.openWindow(kAgreement, true);  // returns when the agreement window is gone
+    seen["welcome after agreement"] = p.enabled(kWelcome);
+    seen["agreement closed"] = !p.app.isOpen(kAgreement);
+  });
+  p.onKey(kAgreement, 'C', [&] {
+    seen["welcome while agreement"] = p.enabled(kWelcome);
+    seen["agreement is modal"] = p.app.currentModal() && *p.app.currentModal() == kAgreement;
+  });
+  p.system.scriptKey(10, 'A');
+  p.system.scriptKey(20, 'C');
+  p.system.scriptKey(30, kEsc);  // Esc closes the agreement window: back to the welcome window
+  p.system.scriptKey(40, kEsc);
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_FALSE(seen["welcome while agreement"]);
+  EXPECT_TRUE(seen["agreement is modal"]);
+  EXPECT_TRUE(seen["welcome after agreement"]);
+  EXPECT_TRUE(seen["agreement closed"]);
+}
+
+TEST(AppModal, AWindowDisabledBeforeStaysDisabled) {
+  Program p(fourWindows());
+  bool welcomeEnabledAfter = true;
+  p.onKey(kWelcome, 'A', [&] {
+    p.system.enableWindow(p.native(kWelcome), false);
+    p.app.openWindow(kAgreement, true);
+    welcomeEnabledAfter = p.enabled(kWelcome);
+    p.app.endProgram(0);
+  });
+  p.system.scriptKey(10, 'A');
+  p.system.scriptKey(20, kEsc);
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_FALSE(welcomeEnabledAfter);
+}
+
+// Guards against a second created event or a second loop for an open window.
+TEST(AppOpen, OpeningAnOpenWindowOnlyBringsItForward) {
+  Program p(fourWindows());
+  bool result = false, restored = false;
+  p.onKey(kWelcome, 'M', [&] { p.system.minimize(p.native(kWelcome)); });
+  p.onKey(kWelcome, 'O', [&] {
+    result = p.app.openWindow(kWelcome, true);
+    restored = !p.system.isMinimized(p.native(kWelcome));
+  });
+  p.system.scriptKey(10, 'M');
+  p.system.scriptKey(20, 'O');
+  p.system.scriptKey(30, kEsc);
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_TRUE(result);
+  EXPECT_TRUE(restored);
+  EXPECT_EQ(std::count(p.log.begin(), p.log.end(), "created:" + kWelcome), 1);
+}
+
+// Guards against a destruction carried out late (after input or ticks) or
+// not at all, and against the program ending while a window is open.
+TEST(AppDestroy, DeferredDestructionIsTheNextLoopsFirstWork) {
+  Program p(fourWindows());
+  std::vector<std::string> order;
+  p.onKey(kWelcome, 'I', [&] {
+    p.app.openWindow(kProgress, true);
+    order.push_back("quick-install handler returns");
+  });
+  p.created[kProgress] = [&] {
+    p.app.destroyWindow(kWelcome);
+    p.system.spend(1000);  // the installation
+    order.push_back(p.app.isOpen(kWelcome) ? "welcome still open after created" : "welcome gone too early");
+  };
+  p.onKey(kProgress, 'T', [&] {
+    order.push_back(p.app.isOpen(kWelcome) ? "welcome open at first input" : "welcome gone at first input");
+  });
+  p.system.scriptKey(10, 'I');
+  p.system.scriptKey(10, 'T');  // queued while the installation runs
+  p.system.scriptKey(2000, kEsc);
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_EQ(order, (std::vector<std::string>{"welcome still open after created",
+                                             "welcome gone at first input",
+                                             "quick-install handler returns"}));
+}
+
+// Guards against a modal loop eating the quit request meant for the loops outside.
+TEST(AppLoops, QuitRequestUnwindsEveryLoopAndEndsWithZero) {
+  Program p(fourWindows());
+  std::vector<std::string> unwound;
+  p.onKey(kWelcome, 'I', [&] {
+    p.app.openWindow(kProgress, true);
+    unwound.push_back("quick install");
+  });
+  p.created[kProgress] = [&] {
+    p.app.destroyWindow(kWelcome);
+    p.system.setTimer(p.native(kProgress), 1, 200);
+  };
+  int ticks = 0;
+  p.onTick = [&](const std::string& window) {
+    if (window != kProgress || ++ticks != 5) return;
+    p.system.killTimer(p.native(kProgress), 1);
+    p.app.openWindow(kFinish, true);
+    unwound.push_back("tick");
+  };
+  p.created[kFinish] = [&] { p.app.destroyWindow(kProgress); };
+  p.system.scriptKey(10, 'I');
+  p.system.scriptKey(5000, kEsc);  // Esc on the finish window, the last one
+  core::setInstallDir("D:\\App\\");
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_EQ(unwound, (std::vector<std::string>{"tick", "quick install"}));
+  EXPECT_TRUE(core::installDir().empty()) << "the clean-up released installDir";
+  EXPECT_EQ(std::count(p.log.begin(), p.log.end(), "created:" + kFinish), 1);
+}
+
+// Guards against handlers resuming after the end, or the clean-up running twice.
+TEST(AppEnd, EndProgramRunsTheCleanupOnceAndNoHandlerAfter) {
+  Program p(fourWindows());
+  p.app.registerCleanup(countCleanup);
+  p.app.registerCleanup(countCleanup);
+  bool resumed = false;
+  p.onKey(kWelcome, 'I', [&] {
+    p.app.openWindow(kFinish, true);
+    resumed = true;
+  });
+  p.onKey(kFinish, 'F', [&] {
+    p.shell.runAndWait("C:\\x.exe");
+    p.app.endProgram(0);
+    resumed = true;
+  });
+  p.system.scriptKey(10, 'I');
+  p.system.scriptKey(20, 'F');
+  EXPECT_EQ(p.run(), 0);
+  EXPECT_FALSE(resumed);
+  EXPECT_EQ(g_cleanups, 1);
+  EXPECT_EQ(p.system.liveWindows(), 0u) << "every window and the owner destroyed";
+  EXPECT_TRUE(p.system.processFinished());
+}
+
+// Guards against the abort question ending the program on No, or not on Yes.
+TEST(AppAbort, QuestionAnsweredNoGoesOnAndYesEnds) {
+  struct Case {
+    int answer;
+    int exitCode;
+    bool endedAtQuestion;
+  } cases[] = {{ui::kIdNo, 0, false}, {ui::kIdYes, 0, true}};
+  for (const Case& c : cases) {
+    Program p(fourWindows());
+    p.app.registerCleanup(countCleanup);
+    p.onKey(kWelcome, 'X', [&] { p.app.confirmAbort(); });
+    p.system.scriptAnswer(c.answer, 100);
+    p.system.scriptKey(10, 'X');
+    p.system.scriptKey(1000, kEsc);
+    EXPECT_EQ(p.run(), c.exitCode);
+    ASSERT_EQ(p.system.dialogs().size(), 1u);
+    const auto& box = p.system.dialogs()[0];
+    EXPECT_EQ(box.text, "您是否终止安装？");
+    EXPECT_EQ(box.caption, "Velmaro");
+    EXPECT_EQ(box.style, 0x2024u);
+    EXPECT_NE(box.owner, nullptr) << "owned by the welcome window";
+    EXPECT_EQ(g_cleanups, 1);
+    EXPECT_EQ(p.system.now() < 1000, c.endedAtQuestion);
+  }
+}
+
+// Guards against fatal errors running the clean-up or ending with 0.
+TEST(AppFatal, FatalErrorsShowAStopBoxAndEndWithMinusOne) {
+  {
+    Program p(fourWindows());
+    p.app.registerCleanup(countCleanup);
+    p.system.failNextCreate();
+    EXPECT_EQ(p.run(), -1);
+    ASSERT_EQ(p.system.dialogs().size(), 1u);
+    EXPECT_EQ(p.system.dialogs()[0].style & 0xF0u, static_cast<unsigned>(ui::kMbIconStop));
+    EXPECT_EQ(p.system.dialogs()[0].owner, nullptr);
+    EXPECT_EQ(g_cleanups, 0);
+  }
+  {
+    Program p(fourWindows());
+    p.app.registerCleanup(countCleanup);
+    p.onKey(kWelcome, 'D', [&] { p.app.destroyWindow(kFinish); });  // not open
+    p.system.scriptKey(10, 'D');
+    EXPECT_EQ(p.run(), -1);
+    EXPECT_EQ(g_cleanups, 0);
+  }
+}
+
+}  // namespace

@@ -12,18 +12,29 @@ namespace {
 const char kTitle[] = "Velmaro考试系统";
 const char kClassName[] = "VelmaroExamStandIn";
 
+// Paths are GBK: a byte of 0x80 or above starts a two-byte character, and
+// its trailing byte may be 0x5C without being a separator ("誠" is D5 5C).
+std::size_t charLength(const std::string& s, std::size_t i) {
+  return (static_cast<unsigned char>(s[i]) >= 0x80 && i + 1 < s.size()) ? 2 : 1;
+}
+
+// Offset of the last separator, or npos.
+std::size_t lastSeparator(const std::string& s) {
+  std::size_t sep = std::string::npos;
+  for (std::size_t i = 0; i < s.size(); i += charLength(s, i)) {
+    if (s[i] == '\\') sep = i;
+  }
+  return sep;
+}
+
 // The folder of this program's own file, without a trailing separator
-// (a drive root keeps its "C:\"). GBK-aware: a trailing byte of 0x5C in a
-// two-byte character is not a separator.
+// (a drive root keeps its "C:\").
 std::string ownFolder() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return std::string();
   std::string s(path, n);
-  std::size_t sep = std::string::npos;
-  for (std::size_t i = 0; i < s.size(); i += (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size()) ? 2 : 1) {
-    if (s[i] == '\\') sep = i;
-  }
+  std::size_t sep = lastSeparator(s);
   if (sep == std::string::npos) return std::string();
   if (sep == 2 && s[1] == ':') return s.substr(0, 3);
   return s.substr(0, sep);
@@ -31,7 +42,7 @@ std::string ownFolder() {
 
 bool isFileBeside(const std::string& folder, const char* name) {
   std::string path = folder;
-  if (!path.empty() && path.back() != '\\') path += '\\';
+  if (!path.empty() && lastSeparator(path) != path.size() - 1) path += '\\';
   path += name;
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

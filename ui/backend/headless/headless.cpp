@@ -290,10 +290,9 @@ HeadlessWindowSystem::Step HeadlessWindowSystem::step(bool takeQuit, std::uint64
     if (!input_.empty() && input_.front().at <= clock_) {
       Input in = input_.front();
       input_.erase(input_.begin());
-      if (dialogDepth_ == 0) {
-        deliverInput(in);
-        return Step::dispatched;
-      }
+      // Input for no window (or a disabled one) is never seen by a loop.
+      if (dialogDepth_ == 0 && deliverInput(in)) return Step::dispatched;
+      if (dialogDepth_ == 0) continue;
       ++droppedInput_;
       continue;
     }
@@ -358,7 +357,7 @@ NativeWindow HeadlessWindowSystem::windowAt(int screenX, int screenY) {
   return nullptr;
 }
 
-void HeadlessWindowSystem::deliverInput(Input in) {
+bool HeadlessWindowSystem::deliverInput(Input in) {
   Event e = in.event;
   if (in.mouse) {
     if (dragging_) {
@@ -373,11 +372,11 @@ void HeadlessWindowSystem::deliverInput(Input in) {
       } else if (e.type == EventType::leftUp) {
         dragging_ = nullptr;
       }
-      return;
+      return true;
     }
     NativeWindow w = windowAt(in.screenX, in.screenY);
     const Window* win = find(w);
-    if (!win || !win->enabled) return;
+    if (!win || !win->enabled) return false;
     const Rect r = win->spec.rect;
     e.window = w;
     e.x = in.screenX - r.left;
@@ -388,14 +387,14 @@ void HeadlessWindowSystem::deliverInput(Input in) {
       if (contains(edits_[edit].spec.rect, e.x, e.y)) e.child = edit;
     }
     if (e.type == EventType::leftDown && active_ != w) activate(w);
-    if (sink_ && sink_->preTranslate(e)) return;
-    if (!isWindow(w)) return;
+    if (sink_ && sink_->preTranslate(e)) return true;
+    if (!isWindow(w)) return true;
     if (e.child) {
       if (e.type == EventType::leftDown && isWindow(e.child)) setFocus(e.child);
-      return;
+      return true;
     }
     deliver(e);
-    return;
+    return true;
   }
 
   // Keys and characters go where the focus is.
@@ -403,7 +402,7 @@ void HeadlessWindowSystem::deliverInput(Input in) {
   Edit* edit = findEdit(target);
   NativeWindow top = edit ? edit->parent : target;
   const Window* win = find(top);
-  if (!win || !win->enabled) return;
+  if (!win || !win->enabled) return false;
   e.window = top;
   e.child = edit ? target : nullptr;
   if (!in.typing.empty()) {
@@ -427,13 +426,16 @@ void HeadlessWindowSystem::deliverInput(Input in) {
       changed.child = c.child;
       deliver(changed);
     }
-    return;
+    return true;
   }
-  if (sink_ && sink_->preTranslate(e)) return;
+  if (sink_ && sink_->preTranslate(e)) return true;
   if (!e.child && isWindow(top)) deliver(e);
+  return true;
 }
 
 void HeadlessWindowSystem::setTimer(NativeWindow w, unsigned id, unsigned periodMs) {
+  // As the system does, a period below 10 ms counts as 10 ms.
+  periodMs = std::max(periodMs, 10u);
   if (Window* win = find(w)) win->timers[id] = Timer{periodMs, clock_ + periodMs};
 }
 

@@ -156,7 +156,7 @@ class HeadlessWindowSystem : public WindowSystem {
   Edit* findEdit(NativeWindow e);
   NativeWindow newHandle() { return reinterpret_cast<NativeWindow>(static_cast<std::uintptr_t>(nextHandle_ += 4)); }
   NativeWindow windowAt(int screenX, int screenY);
-  void deliverInput(Input input);
+  bool deliverInput(Input input);  // false when no window could take it
   void deliver(const Event& e);
   enum class Step { dispatched, quit, timeReached };
   // Takes and delivers one message, jumping the clock when nothing is ready;

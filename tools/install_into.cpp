@@ -2,7 +2,7 @@
 // operations of this build, for manual checks and benchmarks. Prints the
 // report and exits 0 only when the installation succeeded.
 //
-// The folder is taken as the bytes given, like the path box's text; the
+// The folder is taken as given (on Linux converted from the console's UTF-8), like the path box's text; the
 // product-folder rule is not applied, so the files land exactly there.
 #include <cstdio>
 #include <cstdlib>
@@ -16,10 +16,22 @@
 #include <ole2.h>
 #include "platform/shellops_win32.h"
 #else
+#include <iconv.h>
 #include "platform/shellops_posix.h"
 #endif
 
 namespace {
+
+const char* kindName(core::StepKind kind) {
+  switch (kind) {
+    case core::StepKind::folder: return "folder";
+    case core::StepKind::file: return "file";
+    case core::StepKind::hide: return "hide";
+    case core::StepKind::specialFolder: return "lookup";
+    case core::StepKind::shortcut: return "link";
+  }
+  return "?";
+}
 
 const char* outcomeName(core::StepOutcome outcome) {
   switch (outcome) {
@@ -29,6 +41,30 @@ const char* outcomeName(core::StepOutcome outcome) {
   }
   return "?";
 }
+
+// The Linux stand-in's console speaks UTF-8, the installer GBK; on Windows
+// both are the ANSI code page already.
+std::string convert(const std::string& text, const char* to, const char* from) {
+#ifdef _WIN32
+  (void)to;
+  (void)from;
+  return text;
+#else
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  std::string out(text.size() * 2 + 4, '\0');
+  char* src = const_cast<char*>(text.data());
+  char* dst = &out[0];
+  std::size_t srcLeft = text.size(), dstLeft = out.size();
+  const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  if (!ok) return text;
+  out.resize(out.size() - dstLeft);
+  return out;
+#endif
+}
+std::string forConsole(const std::string& gbk) { return convert(gbk, "UTF-8", "GBK"); }
+std::string fromConsole(const std::string& text) { return convert(text, "GBK", "UTF-8"); }
 
 #ifndef _WIN32
 // The stand-in needs to know where its drives are: VELMARO_ROOT (default
@@ -61,14 +97,14 @@ int main(int argc, char** argv) {
   std::unique_ptr<platform::ShellOps> owned = makeShell();
   platform::ShellOps& shell = *owned;
 #endif
-  core::setInstallDir(argv[1]);
+  core::setInstallDir(fromConsole(argv[1]));
   const core::InstallReport report = core::runInstallation(shell);
   for (const core::InstallStep& step : report.steps) {
-    std::printf("%-6s %s", outcomeName(step.outcome), step.subject.c_str());
+    std::printf("%-6s %-6s %s", outcomeName(step.outcome), kindName(step.kind), forConsole(step.subject).c_str());
     if (step.outcome == core::StepOutcome::failed) std::printf("  (error %u)", step.error);
     std::printf("\n");
   }
-  std::printf("%s\n", core::describeReport(report).c_str());
+  std::printf("%s\n", forConsole(core::describeReport(report)).c_str());
   core::releaseInstallDir();
 #ifdef _WIN32
   OleUninitialize();

@@ -1,0 +1,42 @@
+// The system's dialogs; each runs its own message loop inside the call, which
+// also delivers our posted messages (a deferred destruction is carried out
+// while a question is open).
+//  [x] messageBox: MessageBoxA with the caller's style; a closed owner dropped
+//  [x] browseForFolder: SHBrowseForFolderA with BIF_EDITBOX from the desktop,
+//      the path through SHGetPathFromIDListA, the item list freed
+//  [ ] a starting folder for the browser (BFFM_INITIALIZED callback)
+#include <shlobj.h>
+
+#include "ui/backend/win32/win32_backend.h"
+
+namespace ui {
+
+int Win32WindowSystem::messageBox(NativeWindow owner, const std::string& text, const std::string& caption,
+                                  unsigned style) {
+  HWND hwnd = static_cast<HWND>(owner);
+  // A handle of a window that is gone may already name another program's.
+  if (hwnd && !IsWindow(hwnd)) hwnd = nullptr;
+  const int answer = MessageBoxA(hwnd, text.c_str(), caption.c_str(), style);
+  if (answer == 0) fail("MessageBoxA");
+  return answer;
+}
+
+std::string Win32WindowSystem::browseForFolder(NativeWindow owner, const std::string& title) {
+  HWND hwnd = static_cast<HWND>(owner);
+  if (hwnd && !IsWindow(hwnd)) hwnd = nullptr;
+  char displayName[MAX_PATH] = {};
+  BROWSEINFOA info = {};
+  info.hwndOwner = hwnd;
+  info.pidlRoot = nullptr;  // the desktop
+  info.pszDisplayName = displayName;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_EDITBOX;
+  LPITEMIDLIST item = SHBrowseForFolderA(&info);
+  if (!item) return "";  // cancelled
+  char path[MAX_PATH] = {};
+  const bool ok = SHGetPathFromIDListA(item, path) != FALSE;
+  CoTaskMemFree(item);
+  return ok ? std::string(path) : std::string();
+}
+
+}  // namespace ui

@@ -286,15 +286,14 @@ HeadlessWindowSystem::Step HeadlessWindowSystem::step(bool takeQuit, std::uint64
       quitPosted_ = false;
       return Step::quit;
     }
-    // 3. Input that has fallen due; a system dialog blocks it from the windows.
+    // 3. Input that has fallen due. A task-modal dialog has disabled the
+    // windows that were open when it came up, so their input is lost; a
+    // window opened under it takes input as usual.
     if (!input_.empty() && input_.front().at <= clock_) {
       Input in = input_.front();
       input_.erase(input_.begin());
-      // Input for no window (or a disabled one) is never seen by a loop.
-      if (dialogDepth_ == 0 && deliverInput(in)) return Step::dispatched;
-      if (dialogDepth_ == 0) continue;
-      ++droppedInput_;
-      continue;
+      if (deliverInput(in)) return Step::dispatched;
+      continue;  // input for no window (or a disabled one) is never seen by a loop
     }
     // 4. Paint.
     for (NativeWindow w : zOrder_) {

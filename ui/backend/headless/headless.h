@@ -187,7 +187,6 @@ class HeadlessWindowSystem : public WindowSystem {
   NativeWindow active_ = nullptr, focus_ = nullptr;
   NativeWindow dragging_ = nullptr;
   int dragX_ = 0, dragY_ = 0;
-  int droppedInput_ = 0;  // input that fell due while a system dialog was open
   bool failNextCreate_ = false, processStarted_ = false, processFinished_ = false;
 };
 

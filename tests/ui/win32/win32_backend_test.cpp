@@ -67,16 +67,19 @@ using Win32Paint = Fixture;
 // that came in before it was requested (the welcome window would answer once
 // more after the installation asked for its end).
 TEST_F(Win32Queue, APostedMessageIsTakenBeforeInputAndTimerTicks) {
-  ui::NativeWindow w = window();
+  // In a corner and on top, away from the centred windows of tests that
+  // ctest runs beside this one, so the click lands on this window.
+  ui::NativeWindow w = window({0, 0, 120, 80});
   system.showWindow(w);
+  SetWindowPos(hwnd(w), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   drainQueue();
   sink.log.clear();
 
   // Input first, a due tick next, the deferred message last of all.
   INPUT in[3] = {};
   for (INPUT& i : in) i.type = INPUT_MOUSE;
-  in[0].mi.dx = (700 * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  in[0].mi.dy = (400 * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in[0].mi.dx = (60 * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in[0].mi.dy = (40 * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
   in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;

@@ -453,3 +453,47 @@ TEST(Win32Process, FolderOfTheExecutable) {
 }
 
 }  // namespace
+
+namespace {
+
+// Guards against a window that cannot be moved by its background: the
+// system's move loop, started from a press, follows the mouse until release.
+TEST_F(Win32Input, DragMovesTheWindowWithTheMouse) {
+  ui::NativeWindow w = window({0, 0, 120, 80});
+  system.showWindow(w);
+  SetWindowPos(hwnd(w), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  drainQueue();
+  sink.consume = [&](const ui::Event& e) {
+    if (e.type != ui::EventType::leftDown) return false;
+    // The rest of the drag comes from a user's hand while the move loop runs.
+    std::thread hand([] {
+      auto move = [](int x, int y, DWORD extra) {
+        INPUT in = {};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = (x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = (y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | extra;
+        SendInput(1, &in, sizeof in);
+        Sleep(50);
+      };
+      Sleep(100);
+      for (int step = 1; step <= 5; ++step) move(60 + 20 * step, 40 + 10 * step, 0);
+      move(160, 90, MOUSEEVENTF_LEFTUP);
+    });
+    system.beginDrag(e.window);  // returns when the button is up
+    hand.join();
+    return true;
+  };
+  INPUT in[2] = {};
+  for (INPUT& i : in) i.type = INPUT_MOUSE;
+  in[0].mi.dx = (60 * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in[0].mi.dy = (40 * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  ASSERT_EQ(SendInput(2, in, sizeof(INPUT)), 2u);
+  runUntil(w, "pre:leftDown");
+  sink.consume = nullptr;
+  EXPECT_EQ(system.windowRect(w), (ui::Rect{100, 50, 120, 80}));
+}
+
+}  // namespace

@@ -27,8 +27,9 @@ HeadlessWindowSystem::HeadlessWindowSystem(int screenWidth, int screenHeight)
 
 // --- scripting ---------------------------------------------------------------------
 
-void HeadlessWindowSystem::scriptKey(std::uint64_t at, int keyCode, unsigned keys) {
+void HeadlessWindowSystem::scriptKey(std::uint64_t at, int keyCode, unsigned keys, NativeWindow target) {
   Input in;
+  in.target = target;
   in.at = at;
   in.event = Event(EventType::keyDown);
   in.event.code = keyCode;
@@ -396,8 +397,8 @@ bool HeadlessWindowSystem::deliverInput(Input in) {
     return true;
   }
 
-  // Keys and characters go where the focus is.
-  NativeWindow target = focus_;
+  // Keys and characters go where the focus is, unless aimed at a window.
+  NativeWindow target = in.target ? in.target : focus_;
   Edit* edit = findEdit(target);
   NativeWindow top = edit ? edit->parent : target;
   const Window* win = find(top);

@@ -51,9 +51,10 @@ class HeadlessWindowSystem : public WindowSystem {
   std::uint64_t now() const { return clock_; }
   // Work that takes virtual time inside a handler (nothing is handled meanwhile).
   void spend(std::uint64_t ms) { clock_ += ms; }
-  // Input at virtual time `at`: keys to the window that has the focus, mouse
-  // at screen coordinates to the window under the point.
-  void scriptKey(std::uint64_t at, int keyCode, unsigned keys = 0);
+  // Input at virtual time `at`: keys to the window that has the focus (or to
+  // `target`, as a message posted to it would go), mouse at screen
+  // coordinates to the window under the point.
+  void scriptKey(std::uint64_t at, int keyCode, unsigned keys = 0, NativeWindow target = nullptr);
   void scriptMouse(std::uint64_t at, EventType type, int screenX, int screenY, unsigned keys = 0);
   // Characters typed into the focused edit child, one change notice each.
   void scriptTyping(std::uint64_t at, const std::string& text);
@@ -149,6 +150,7 @@ class HeadlessWindowSystem : public WindowSystem {
     int screenX = 0, screenY = 0;
     bool mouse = false;
     std::string typing;
+    NativeWindow target = nullptr;
   };
 
   Window* find(NativeWindow w);

@@ -218,15 +218,11 @@ void App::restoreDisabled(Entry& entry) {
 
 void App::carryOutDestruction(Entry& entry) {
   entry.state.destroyPending = false;
-  restoreDisabled(entry);
-  NativeWindow native = entry.state.native;
-  entry.state = OpenState{};
-  system_.destroyWindow(native);
-  afterDestruction(entry);
+  closeWindow(entry);
 }
 
 void App::closeWindow(Entry& entry) {
-  // No close-query handler is bound in this program: the close always goes ahead.
+  // No close-query handler is bound in this program: a close always goes ahead.
   restoreDisabled(entry);
   NativeWindow native = entry.state.native;
   entry.state = OpenState{};

@@ -60,15 +60,6 @@ class Win32Harness : public Harness {
   std::vector<std::unique_ptr<win32_test::Answerer>> answerers_;
 };
 
-// gtest's own regular expressions on Windows: every punctuation escaped.
-std::string literal(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (std::ispunct(static_cast<unsigned char>(c))) out += '\\';
-    out += c;
-  }
-  return out;
-}
 
 [[noreturn]] void runChild(Body body) {
   Win32Harness h;
@@ -80,7 +71,7 @@ std::string literal(const std::string& text) {
 }  // namespace
 
 void expectProgram(Body body, int exitCode, const std::string& notes) {
-  EXPECT_EXIT(runChild(body), ::testing::ExitedWithCode(exitCode), literal("notes: " + notes + "|end"));
+  EXPECT_EXIT(runChild(body), ::testing::ExitedWithCode(exitCode), win32_test::literal("notes: " + notes + "|end"));
 }
 
 }  // namespace conformance

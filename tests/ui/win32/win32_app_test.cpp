@@ -34,16 +34,7 @@ void printNotes() {
   std::fflush(stderr);
 }
 
-// gtest's own regular expressions on Windows: every punctuation escaped.
-std::string literal(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (std::ispunct(static_cast<unsigned char>(c))) out += '\\';
-    out += c;
-  }
-  return out;
-}
-std::string notesAre(const std::string& notes) { return literal("notes: " + notes + "|end"); }
+std::string notesAre(const std::string& notes) { return win32_test::literal("notes: " + notes + "|end"); }
 
 struct Program {
   Program()

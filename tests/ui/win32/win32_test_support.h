@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cctype>
 #include <functional>
 #include <string>
 #include <thread>
@@ -66,6 +67,17 @@ struct RecordingSink : ui::EventSink {
     return -1;
   }
 };
+
+// `text` as a pattern of gtest's own regular expressions on Windows, which
+// match it literally only with every punctuation escaped.
+inline std::string literal(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (std::ispunct(static_cast<unsigned char>(c))) out += '\\';
+    out += c;
+  }
+  return out;
+}
 
 // Takes and dispatches whatever the test thread's queue holds, so one test's
 // leftovers (a quit request above all) cannot reach the next.

@@ -409,16 +409,22 @@ bool HeadlessWindowSystem::deliverInput(Input in) {
     for (std::size_t i = 0; i < in.typing.size();) {
       const std::size_t n = platform::gbkCharLength(in.typing, i);
       Event c = e;
-      c.code = n == 1 ? static_cast<unsigned char>(in.typing[i])
-                      : (static_cast<unsigned char>(in.typing[i]) << 8) | static_cast<unsigned char>(in.typing[i + 1]);
       const std::string ch = in.typing.substr(i, n);
       i += n;
-      if (sink_ && sink_->preTranslate(c)) continue;
-      Edit* target2 = findEdit(c.child);
-      if (!target2) {
-        if (isWindow(top)) deliver(c);
-        continue;
+      // An ANSI window gets a two-byte character as two character messages,
+      // lead byte first, as Windows sends them; the edit takes the character
+      // once both have come through.
+      bool consumed = false;
+      for (char byte : ch) {
+        c.code = static_cast<unsigned char>(byte);
+        if (sink_ && sink_->preTranslate(c)) {
+          consumed = true;
+          continue;
+        }
+        if (!findEdit(c.child) && isWindow(top)) deliver(c);
       }
+      Edit* target2 = findEdit(c.child);
+      if (consumed || !target2) continue;
       if (target2->spec.readOnly) continue;
       target2->text += ch;
       Event changed{EventType::editChanged};

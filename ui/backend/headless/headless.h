@@ -74,6 +74,7 @@ class HeadlessWindowSystem : public WindowSystem {
   };
   const std::vector<DialogCall>& dialogs() const { return dialogs_; }
   bool processStarted() const { return processStarted_; }
+  NativeWindow dragging() const { return dragging_; }  // the window a drag moves
   bool processFinished() const { return processFinished_; }
   // Windows that still exist (the owner window included).
   std::size_t liveWindows() const;

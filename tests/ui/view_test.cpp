@@ -1,0 +1,170 @@
+// A window's controls drawn into its back buffer and presented, on the
+// headless backend: stacking, cutting at a parent's edges, outlines inside
+// the edges, labels that let what is below show through; and which presses
+// move the window.
+#include <gtest/gtest.h>
+
+#include "ui/backend/headless/headless.h"
+#include "ui/controls/window_view.h"
+
+namespace {
+
+using namespace ui;
+
+constexpr std::uint32_t kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x00FF00, kWhite = 0xFFFFFF;
+
+// 0x00BBGGRR as the buffer holds it (0xAARRGGBB, alpha ignored).
+std::uint32_t asPixel(std::uint32_t colour) {
+  return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+
+ControlRecord control(Kind kind, const char* name, int id, Rect rect, int parent = kNoParent) {
+  ControlRecord r{kind, name, id, rect, parent, flagVisible, {}, {}};
+  return r;
+}
+
+// One window and its view; paints reach the view as the application routes them.
+struct View : EventSink {
+  View(std::vector<ControlRecord> records, int width = 700, int height = 100)
+      : controls(std::move(records)) {
+    system.setSink(this);
+    window.bgcolour = kWhite;
+    window.dragbyclient = true;
+    WindowSpec spec;
+    spec.rect = Rect{0, 0, width, height};
+    native = system.createWindow(spec);
+    system.showWindow(native);
+    view = std::make_unique<WindowView>(system, native, window, controls, width, height, gate,
+                                        [this] { return system.isWindow(native); });
+    view->paint(Rect{0, 0, width, height});
+  }
+  ~View() override { system.setSink(nullptr); }
+  bool preTranslate(const Event&) override { return false; }
+  void handle(const Event& e) override {
+    if (e.type == EventType::paint && view) view->paint(e.rect);
+  }
+  std::uint32_t at(int x, int y) {
+    const auto image = system.screenImage(native);
+    return image[static_cast<std::size_t>(y) * system.windowRect(native).width + x] & 0xFFFFFF;
+  }
+  bool press(int x, int y) {
+    Event e(EventType::leftDown);
+    e.window = native;
+    e.x = x;
+    e.y = y;
+    return view->preTranslate(e);
+  }
+
+  HeadlessWindowSystem system;
+  Settings window;
+  std::vector<ControlRecord> controls;
+  EventGate gate;
+  NativeWindow native = nullptr;
+  std::unique_ptr<WindowView> view;
+};
+
+// Guards against a later sibling drawn over an earlier one.
+TEST(WindowView, EarlierSiblingLiesOnTop) {
+  auto top = control(Kind::Label, "top", 1, {0, 0, 50, 20});
+  top.settings.bgcolour = kRed;
+  auto below = control(Kind::Label, "below", 2, {25, 0, 50, 20});
+  below.settings.bgcolour = kBlue;
+  View v({top, below});
+  EXPECT_EQ(v.at(30, 10), asPixel(kRed));
+  EXPECT_EQ(v.at(60, 10), asPixel(kBlue));
+  EXPECT_EQ(v.at(80, 10), asPixel(kWhite));
+}
+
+// Guards against a widened label showing past its box while its width reads whole.
+TEST(WindowView, LabelWidenedInsideAShapeBoxShowsOnlyUpToTheBoxEdge) {
+  auto box = control(Kind::ShapeBox, "box", 1, {10, 10, 536, 30});
+  box.settings.bgcolour = kBlue;
+  auto label = control(Kind::Label, "bar", 2, {0, 0, 0, 30}, 1);
+  label.settings.bgcolour = kRed;
+  View v({label, box});
+  const int bar = v.view->tree().indexOfName("bar");
+  int code = 0;
+  v.system.dispatchNext(code);  // the show's paint
+  ASSERT_EQ(v.at(20, 20), asPixel(kBlue));
+  v.view->writeWidth(bar, 667);
+  v.system.dispatchNext(code);  // the repaint that the write asked for
+  EXPECT_EQ(v.view->tree().rectOf(bar).width, 667);
+  int red = 0;
+  for (int x = 0; x < 700; ++x) red += v.at(x, 20) == asPixel(kRed);
+  EXPECT_EQ(red, 536);
+  EXPECT_EQ(v.at(10 + 536, 20), asPixel(kWhite));
+}
+
+// Guards against an outline drawn outside the box or over its inside.
+TEST(WindowView, SolidOutlineLiesInsideTheEdges) {
+  auto box = control(Kind::ShapeBox, "box", 1, {10, 10, 20, 12});
+  box.settings.bgcolour = kBlue;
+  box.settings.linestyle = 1;
+  box.settings.linewidth = 2;
+  box.settings.linecolour = kGreen;
+  View v({box});
+  struct Case {
+    int x, y;
+    std::uint32_t colour;
+  } cases[] = {
+      {9, 9, kWhite}, {10, 10, kGreen}, {11, 11, kGreen}, {12, 12, kBlue},
+      {29, 21, kGreen}, {28, 20, kGreen}, {27, 19, kBlue}, {30, 22, kWhite},
+  };
+  for (const Case& c : cases) EXPECT_EQ(v.at(c.x, c.y), asPixel(c.colour)) << c.x << "," << c.y;
+}
+
+// Guards against a transparent label painting a background over what is below.
+TEST(WindowView, TransparentLabelShowsTheBoxBetweenItsLetters) {
+  auto label = control(Kind::TransLabel, "title", 1, {0, 0, 100, 20}, 2);
+  label.settings.caption = "A B";
+  label.settings.textcolour = kWhite;
+  label.settings.font.stored = true;
+  label.settings.font.height = -20;
+  auto box = control(Kind::PicBox, "back", 2, {0, 0, 200, 40});
+  box.settings.bgcolour = kBlue;
+  View v({label, box});
+  int white = 0, blue = 0;
+  for (int x = 0; x < 100; ++x) {
+    white += v.at(x, 10) == asPixel(kWhite);
+    blue += v.at(x, 10) == asPixel(kBlue);
+  }
+  EXPECT_GT(white, 0) << "the letters are drawn";
+  EXPECT_GT(blue, 0) << "the box shows around and between them";
+  EXPECT_EQ(white + blue, 100);
+}
+
+// Guards against the wrong kinds moving the window, or a moving press
+// reaching its control.
+TEST(WindowView, PressesOnLabelsAndBoxesMoveTheWindowOthersDoNot) {
+  int presses = 0;
+  auto pressed = [&](const std::vector<std::int32_t>&) -> std::optional<std::int32_t> {
+    ++presses;
+    return std::nullopt;
+  };
+  std::vector<ControlRecord> records = {
+      control(Kind::Label, "label", 1, {0, 0, 10, 10}),
+      control(Kind::PicBox, "picbox", 2, {10, 0, 10, 10}),
+      control(Kind::ShapeBox, "shape", 3, {20, 0, 10, 10}),
+      control(Kind::TransLabel, "trans", 4, {30, 0, 10, 10}),
+      control(Kind::PicBtn, "button", 5, {40, 0, 10, 10}),
+  };
+  for (auto& r : records) r.bindings.push_back({ev::leftButtonPressed, pressed});
+  struct Case {
+    int x;
+    bool drags, consumed;
+    int presses;
+  } cases[] = {
+      {5, true, true, 0}, {15, true, true, 0}, {25, true, true, 0},
+      {35, false, false, 1}, {45, false, false, 1},
+      {95, true, false, 0},  // the window's background: moves, and the press goes on
+  };
+  for (const Case& c : cases) {
+    View v(records);
+    presses = 0;
+    EXPECT_EQ(v.press(c.x, 5), c.consumed) << c.x;
+    EXPECT_EQ(v.system.dragging() == v.native, c.drags) << c.x;
+    EXPECT_EQ(presses, c.presses) << c.x;
+  }
+}
+
+}  // namespace

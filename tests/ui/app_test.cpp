@@ -274,3 +274,41 @@ TEST(AppFatal, FatalErrorsShowAStopBoxAndEndWithMinusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// Guards against a window shown without its controls drawn, or drawn over
+// by its own background.
+TEST(AppDraw, AWindowShowsItsBackgroundAndControlsOnceShown) {
+  ui::HeadlessWindowSystem system;
+  testing_support::FakeShell files;
+  ui::DialogShell shell(system, files);
+  ui::WindowRecord welcome;
+  welcome.name = kWelcome;
+  welcome.settings.bgcolour = 0x0000FF;  // red
+  ui::ControlRecord bar{ui::Kind::Label, "标签1", 1, {10, 10, 100, 20}, ui::kNoParent, ui::flagVisible, {}, {}};
+  bar.settings.bgcolour = 0xFF0000;  // blue
+  welcome.controls.push_back(bar);
+  ui::App app(system, shell, {welcome});
+  std::vector<std::uint32_t> seen;
+  app.setHooks(App::Hooks{[&](const std::string&, const ui::Event& e) {
+                            if (e.type != EventType::keyDown || e.code != 'S') return false;
+                            seen = system.screenImage(app.nativeOf(kWelcome));
+                            return true;
+                          },
+                          nullptr});
+  system.scriptKey(10, 'S');
+  system.scriptKey(20, kEsc);
+  int code = 99;
+  try {
+    app.run(kWelcome);
+  } catch (const ui::HeadlessExit& e) {
+    code = e.code;
+  }
+  EXPECT_EQ(code, 0);
+  ASSERT_EQ(seen.size(), 550u * 360u);
+  EXPECT_EQ(seen[5 * 550 + 5] & 0xFFFFFF, 0xFF0000u) << "the window's red background (0xRRGGBB in the buffer)";
+  EXPECT_EQ(seen[20 * 550 + 50] & 0xFFFFFF, 0x0000FFu) << "the label's blue";
+}
+
+}  // namespace

@@ -4,11 +4,15 @@
 // sequence is checked as one recorded signature.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "ui/backend/headless/headless.h"
 #include "ui/controls/picbtn.h"
+#include "ui/controls/timer_kind.h"
 
 namespace {
 
@@ -156,6 +160,169 @@ TEST(KindPicBtn, ToggleCheckedFollowsReleasesInside) {
   EXPECT_FALSE(b.checked());
   drive(b, s, "downElsewhere up");
   EXPECT_TRUE(b.checked());
+}
+
+// --- Timer ----------------------------------------------------------------------------
+
+// A hidden window with one timer control on the headless clock. Timer events
+// reach the control as the window view routes them; scripted keys stand for
+// handlers that run at given virtual times.
+struct TimerRig : EventSink {
+  static constexpr unsigned kId = 7;
+
+  explicit TimerRig(int period) {
+    system.setSink(this);
+    WindowSpec spec;
+    spec.rect = Rect{0, 0, 100, 100};
+    window = system.createWindow(spec);
+    record = ControlRecord{Kind::Timer, "timer", 3, {}, kNoParent, 0, {}, {}};
+    record.settings.period = period;
+    record.bindings.push_back({ev::tick, [this](const std::vector<std::int32_t>&) {
+                                 log("tick");
+                                 if (onTickHandler) onTickHandler();
+                                 return std::optional<std::int32_t>{};
+                               }});
+  }
+  ~TimerRig() override {
+    timer.reset();
+    if (system.isWindow(window)) system.destroyWindow(window);
+    system.setSink(nullptr);
+  }
+  void create() { timer = std::make_unique<TimerKind>(system, window, kId, record, gate); }
+
+  void log(const std::string& what) {
+    signature += (signature.empty() ? "" : ", ") + what + "@" + std::to_string(system.now());
+  }
+  // Runs `action` as a handler at virtual time `at`.
+  void at(std::uint64_t when, std::function<void()> action) {
+    actions.push_back(std::move(action));
+    system.scriptKey(when, 0x100 + static_cast<int>(actions.size()) - 1, 0, window);
+  }
+  // Runs the loop until the clock has reached `end`.
+  void runTo(std::uint64_t end) {
+    bool done = false;
+    at(end, [&done] { done = true; });
+    int code = 0;
+    while (!done) system.dispatchNext(code);
+  }
+
+  bool preTranslate(const Event&) override { return false; }
+  void handle(const Event& e) override {
+    if (e.type == EventType::timer && timer && e.code == static_cast<int>(timer->id())) timer->onTick();
+    if (e.type == EventType::keyDown && e.code >= 0x100) actions[e.code - 0x100]();
+  }
+
+  HeadlessWindowSystem system;
+  NativeWindow window = nullptr;
+  EventGate gate;
+  ControlRecord record;
+  std::unique_ptr<TimerKind> timer;
+  std::function<void()> onTickHandler;
+  std::vector<std::function<void()>> actions;
+  std::string signature;
+};
+
+// Guards against a timer that ticks early, bursts after a blocked loop, goes
+// on after a stop, restarts its count on a write of the same period, or
+// comes early after a new period.
+TEST(KindTimer, TicksOnTheVirtualClock) {
+  struct Write {
+    std::uint64_t at;
+    int period;
+  };
+  struct Case {
+    const char* name;
+    int period;
+    std::uint64_t busyAtStart;  // a created handler that runs this long
+    std::vector<Write> writes;
+    std::uint64_t end;
+    const char* signature;
+  } cases[] = {
+      {"first tick one period after creation", 200, 0, {}, 700,
+       "tick@200, tick@400, tick@600"},
+      {"after a long created handler: one tick at once, then on period", 200, 1000, {}, 1500,
+       "tick@1000, tick@1200, tick@1400"},
+      {"a write of 0 stops it", 200, 0, {{250, 0}}, 1000, "tick@200, period 0@250"},
+      {"a negative write counts as 0", 200, 0, {{250, -5}}, 1000, "tick@200, period 0@250"},
+      {"the same period does not restart the count", 200, 0, {{300, 200}}, 700,
+       "tick@200, period 200@300, tick@400, tick@600"},
+      {"another period restarts it, a full new period later", 200, 0, {{250, 300}}, 1000,
+       "tick@200, period 300@250, tick@550, tick@850"},
+      {"a shorter period counts from the write", 200, 0, {{150, 100}}, 400,
+       "period 100@150, tick@250, tick@350"},
+      {"stopped, then started again", 200, 0, {{250, 0}, {500, 100}}, 750,
+       "tick@200, period 0@250, period 100@500, tick@600, tick@700"},
+      {"created with 0: not running until a positive write", 0, 0, {{250, 100}}, 400,
+       "period 100@250, tick@350"},
+      {"created with a negative period: not running", -1, 0, {}, 1000, ""},
+  };
+  for (const Case& c : cases) {
+    TimerRig rig(c.period);
+    rig.create();
+    rig.system.spend(c.busyAtStart);
+    for (const Write& w : c.writes) {
+      rig.at(w.at, [&rig, w] {
+        rig.timer->writePeriod(w.period);
+        rig.log("period " + std::to_string(rig.timer->period()));
+      });
+    }
+    rig.runTo(c.end);
+    EXPECT_EQ(rig.signature, c.signature) << c.name;
+  }
+}
+
+// Guards against a timer that misses its start because the window's load
+// suspended events while its controls were made.
+TEST(KindTimer, CountsFromCreationWhileEventsAreSuspended) {
+  TimerRig rig(200);
+  rig.system.spend(130);  // the window is loaded a while after the program began
+  rig.gate.suspend();
+  rig.create();
+  rig.system.spend(50);
+  rig.gate.resume();
+  rig.runTo(650);
+  EXPECT_EQ(rig.signature, "tick@330, tick@530");
+}
+
+// Guards against ticks after the timer is gone, and against a timer that
+// touches itself after a tick handler destroyed it (with its window).
+TEST(KindTimer, NoTickAfterItIsDestroyed) {
+  {
+    TimerRig rig(200);
+    rig.create();
+    rig.at(250, [&rig] {
+      rig.timer.reset();
+      rig.log("destroyed");
+    });
+    rig.runTo(1000);
+    EXPECT_EQ(rig.signature, "tick@200, destroyed@250");
+  }
+  {
+    TimerRig rig(200);
+    rig.create();
+    rig.onTickHandler = [&rig] {
+      rig.system.destroyWindow(rig.window);
+      rig.timer.reset();
+    };
+    rig.at(1000, [] {});  // something for the loop to wait for: no window is left
+    int code = 0;
+    rig.system.dispatchNext(code);
+    EXPECT_EQ(rig.signature, "tick@200");
+    EXPECT_EQ(rig.system.liveWindows(), 0u);
+  }
+}
+
+// Guards against a tick handler's own stop letting one more tick through.
+TEST(KindTimer, AStopFromTheTickHandlerIsTheLastTick) {
+  TimerRig rig(100);
+  rig.create();
+  int ticks = 0;
+  rig.onTickHandler = [&] {
+    if (++ticks == 3) rig.timer->writePeriod(0);
+  };
+  rig.runTo(1000);
+  EXPECT_EQ(rig.signature, "tick@100, tick@200, tick@300");
+  EXPECT_FALSE(rig.timer->running());
 }
 
 }  // namespace

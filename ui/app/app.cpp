@@ -11,6 +11,15 @@ constexpr int kVkEscape = 0x1B;
 
 const char* const WELCOME_WINDOW = "窗口_欢迎";
 
+Settings installerWindowSettings() {
+  Settings s;
+  s.caption = "Velmaro";
+  s.position = 1;
+  s.showintaskbar = true;
+  s.escapecloses = true;
+  return s;
+}
+
 App::App(WindowSystem& system, platform::ShellOps& shell, std::vector<WindowRecord> registry)
     : system_(system), shell_(shell) {
   for (WindowRecord& r : registry) registry_.push_back(Entry{std::move(r), OpenState{}});
@@ -33,8 +42,7 @@ void App::run(const std::string& startWindow) {
 }
 
 void App::endProgram(int exitCode) {
-  ending_ = true;  // from here on no event reaches a handler
-  ++suspended_;
+  gate_.suspend();  // for good: from here on no event reaches a handler
   for (Entry& e : registry_) {
     if (e.state.native) {
       NativeWindow native = e.state.native;
@@ -56,7 +64,7 @@ void App::endProgram(int exitCode) {
 
 void App::fatal(const std::string& text) {
   // The clean-up list is discarded, not run: the program is in no state to trust it.
-  ending_ = true;
+  gate_.suspend();  // no handler runs under the fatal box
   cleanup_.clear();
   system_.messageBox(nullptr, text, "Velmaro", kMbOk | kMbIconStop);
   system_.exitProcess(-1);
@@ -131,25 +139,28 @@ bool App::openWindow(const std::string& name, bool modal) {
   }
 
   const WindowRecord& rec = entry->record;
-  ++suspended_;
+  gate_.suspend();
   WindowSpec spec;
   spec.rect = rec.rect;
-  if (rec.position == 1) {
+  if (rec.settings.position == 1) {
     // Signed division truncating toward zero: a window wider than the screen
     // gets a negative left edge.
     spec.rect.left = (system_.screenWidth() - rec.rect.width) / 2;
     spec.rect.top = (system_.screenHeight() - rec.rect.height) / 2;
   }
-  spec.caption = rec.caption;
-  spec.owner = (modal || !rec.showInTaskbar) ? owner_ : nullptr;
+  spec.caption = rec.settings.caption;
+  spec.owner = (modal || !rec.settings.showintaskbar) ? owner_ : nullptr;
   NativeWindow native = system_.createWindow(spec);
   if (!native) {
-    --suspended_;
+    gate_.resume();
     return false;
   }
   entry->state = OpenState{};
   entry->state.native = native;
-  --suspended_;
+  entry->state.view = std::make_unique<WindowView>(
+      system_, native, rec.settings, rec.controls, rec.rect.width, rec.rect.height, gate_,
+      [this, native] { return entryOf(native) != nullptr; });
+  gate_.resume();
 
   if (rec.created && eventsAllowed()) rec.created(*this);
   if (entry->state.native != native) return true;  // the created handler destroyed it
@@ -242,10 +253,12 @@ void App::afterDestruction(Entry& entry) {
 bool App::preTranslate(const Event& e) {
   Entry* entry = entryOf(e.window);
   if (!entry) return false;
-  if (e.type == EventType::keyDown && e.code == kVkEscape && e.keys == 0 && entry->record.escapeCloses) {
+  if (e.type == EventType::keyDown && e.code == kVkEscape && e.keys == 0 && entry->record.settings.escapecloses) {
     closeWindow(*entry);
     return true;
   }
+  if (entry->state.view && eventsAllowed() && entry->state.view->preTranslate(e)) return true;
+  if (!entryOf(e.window)) return true;  // a handler destroyed the window: the message is dropped
   if (hooks_.preTranslate && eventsAllowed()) return hooks_.preTranslate(entry->record.name, e);
   return false;
 }
@@ -259,6 +272,9 @@ void App::handle(const Event& e) {
       return;
     case EventType::closeRequest:
       closeWindow(*entry);
+      return;
+    case EventType::paint:
+      if (entry->state.view) entry->state.view->paint(e.rect);
       return;
     case EventType::destroyed:
       // Destroyed by the system itself (not through us): forget it.

@@ -2,8 +2,9 @@
 // (deferred) destruction of windows, the main loop and the nested loops of
 // modal windows, the abort question and the end of the program.
 //
-// Owns: the per-window state (native window, destroy-pending mark, modal
-// mark, disabled list), `currentModal`, the clean-up list and the ending flag.
+// Owns: the per-window state (native window, its view, destroy-pending mark,
+// modal mark, disabled list), `currentModal`, the clean-up list and the event
+// gate (suspended while a window is built, and for good once the end begins).
 // Never: calls the window system's API directly — everything goes through
 // `WindowSystem` — nor the shell's — through `ShellOps`.
 // Escape hatch: `nativeOf(name)` gives a window's native handle to whoever
@@ -17,23 +18,29 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "platform/shellops.h"
 #include "ui/backend/window_system.h"
+#include "ui/controls/events.h"
+#include "ui/controls/records.h"
+#include "ui/controls/window_view.h"
 
 namespace ui {
 
 class App;
 
-// A window of the registry, as far as the application is concerned; the
-// control layer adds its controls.
+// The settings every installer window shares: its caption, centred on the
+// screen, a taskbar button unless opened modally, closed by Esc.
+Settings installerWindowSettings();
+
+// A window of the registry: the window's own record and its controls.
 struct WindowRecord {
   std::string name;
   Rect rect{50, 50, 550, 360};  // left and top are not used when `position` is 1
   unsigned flags = 1;           // bit 0: shown once created
-  std::string caption = "Velmaro";
-  int position = 1;             // 1: centred on the screen
-  bool showInTaskbar = true;
-  bool escapeCloses = true;
+  Settings settings = installerWindowSettings();  // the window kind's settings
+  std::vector<ControlRecord> controls;            // in template order
   // The window's `created` event: runs before the window is shown.
   std::function<void(App&)> created;
 };
@@ -81,6 +88,7 @@ class App : private EventSink {
  private:
   struct OpenState {
     NativeWindow native = nullptr;
+    std::unique_ptr<WindowView> view;  // its controls and back buffer
     bool destroyPending = false;
     bool modal = false;
     std::vector<std::pair<NativeWindow, bool>> disabled;  // (window, was enabled)
@@ -93,7 +101,7 @@ class App : private EventSink {
   Entry* entryOf(const std::string& name);
   const Entry* entryOf(const std::string& name) const;
   Entry* entryOf(NativeWindow native);
-  bool eventsAllowed() const { return suspended_ == 0 && !ending_; }
+  bool eventsAllowed() const { return gate_.open(); }
   void runModalLoop();
   void restoreDisabled(Entry& entry);
   void carryOutDestruction(Entry& entry);  // the deferred one, now
@@ -110,9 +118,8 @@ class App : private EventSink {
   NativeWindow owner_ = nullptr;
   const Entry* currentModal_ = nullptr;
   bool mainLoopStarted_ = false;
-  bool ending_ = false;
   bool cleanedUp_ = false;
-  int suspended_ = 0;
+  EventGate gate_;  // suspended while a window is built, and for good once the end has begun
   std::vector<void (*)()> cleanup_;
   Hooks hooks_;
 };

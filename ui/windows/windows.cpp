@@ -7,7 +7,6 @@ std::vector<WindowRecord> installerWindows() {
     WindowRecord r;
     r.name = name;
     r.rect = Rect{50, 50, 550, height};  // centred when opened; the stored place is not used
-    r.caption = "Velmaro";
     return r;
   };
   return {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/backend/headless/headless.h"
+#include "ui/controls/edit_box.h"
 #include "ui/controls/picbtn.h"
 #include "ui/controls/timer_kind.h"
 
@@ -323,6 +324,209 @@ TEST(KindTimer, AStopFromTheTickHandlerIsTheLastTick) {
   rig.runTo(1000);
   EXPECT_EQ(rig.signature, "tick@100, tick@200, tick@300");
   EXPECT_FALSE(rig.timer->running());
+}
+
+// --- EditBox --------------------------------------------------------------------------
+
+// Guards against a box created writable when it should be read-only, without
+// its scroll bar, or in the wrong colours or font.
+TEST(KindEditBox, NativeChildFromTheSettings) {
+  constexpr std::uint32_t kFace = 0x00C0C0C0;
+  struct Case {
+    const char* name;
+    std::function<void(Settings&)> set;
+    bool multiline, readOnly, verticalScroll;
+    std::uint32_t text, back;
+    const char* face;
+    int height, weight;
+    bool underline;
+  } cases[] = {
+      {"neutral", [](Settings&) {}, false, false, false, 0, kFace, "", 0, 400, false},
+      {"read-only multi-line with both bars",
+       [](Settings& s) { s.multiline = true, s.inputmode = 1, s.scrollbars = 3; }, true, true,
+       true, 0, kFace, "", 0, 400, false},
+      {"horizontal bar only", [](Settings& s) { s.multiline = true, s.scrollbars = 1; }, true,
+       false, false, 0, kFace, "", 0, 400, false},
+      {"vertical bar only", [](Settings& s) { s.scrollbars = 2; }, false, false, true, 0, kFace,
+       "", 0, 400, false},
+      {"an input mode other than 1 is writable", [](Settings& s) { s.inputmode = 2; }, false,
+       false, false, 0, kFace, "", 0, 400, false},
+      {"colours as stored", [](Settings& s) { s.textcolour = 0x123456, s.bgcolour = 0xFFFFFF; },
+       false, false, false, 0x123456, 0xFFFFFF, "", 0, 400, false},
+      {"stored font",
+       [](Settings& s) {
+         s.font.stored = true, s.font.face = "宋体", s.font.height = -12, s.font.weight = 700,
+         s.font.underline = true;
+       },
+       false, false, false, 0, kFace, "宋体", -12, 700, true},
+      {"a font not stored is the default GUI font",
+       [](Settings& s) { s.font.face = "宋体", s.font.height = -30; }, false, false, false, 0,
+       kFace, "", 0, 400, false},
+  };
+  for (const Case& c : cases) {
+    Settings s;
+    s.content = "C:\\";
+    c.set(s);
+    const EditSpec spec = editSpecFor(s, Rect{10, 20, 300, 24}, kFace);
+    EXPECT_EQ(spec.rect, (Rect{10, 20, 300, 24})) << c.name;
+    EXPECT_EQ(spec.text, "C:\\") << c.name;
+    EXPECT_EQ(spec.multiline, c.multiline) << c.name;
+    EXPECT_EQ(spec.readOnly, c.readOnly) << c.name;
+    EXPECT_EQ(spec.verticalScroll, c.verticalScroll) << c.name;
+    EXPECT_EQ(spec.textColour, c.text) << c.name;
+    EXPECT_EQ(spec.backColour, c.back) << c.name;
+    EXPECT_EQ(spec.fontFace, c.face) << c.name;
+    EXPECT_EQ(spec.fontHeight, c.height) << c.name;
+    EXPECT_EQ(spec.fontWeight, c.weight) << c.name;
+    EXPECT_EQ(spec.underline, c.underline) << c.name;
+  }
+}
+
+// A window with one edit box on the headless backend; the child's notices
+// reach the box as the window view routes them, and every event the box
+// fires is logged.
+struct EditRig : EventSink {
+  explicit EditRig(const std::string& initial) {
+    system.setSink(this);
+    WindowSpec spec;
+    spec.rect = Rect{0, 0, 400, 100};
+    window = system.createWindow(spec);
+    record = ControlRecord{Kind::EditBox, "path", 4, {10, 10, 300, 24}, kNoParent,
+                           flagVisible | flagTabStop, {}, {}};
+    record.settings.content = initial;
+    record.bindings = {
+        {ev::contentChanged, [this](const std::vector<std::int32_t>&) {
+           const std::string text = box->readContent();
+           log("changed:" + text);
+           if (onChanged) onChanged(text);
+           if (box) log("leave:" + text);
+           return std::optional<std::int32_t>{};
+         }},
+        {ev::focusGained, [this](const std::vector<std::int32_t>&) {
+           log("focusGained");
+           return std::optional<std::int32_t>{};
+         }},
+        {ev::focusLost, [this](const std::vector<std::int32_t>&) {
+           log("focusLost");
+           return std::optional<std::int32_t>{};
+         }},
+    };
+  }
+  ~EditRig() override {
+    box.reset();
+    if (system.isWindow(window)) system.destroyWindow(window);
+    system.setSink(nullptr);
+  }
+  void create() {
+    gate.suspend();  // as a window load does
+    box = std::make_unique<EditBoxKind>(system, window, record, Rect{10, 10, 300, 24}, 0xC0C0C0, gate);
+    gate.resume();
+  }
+  void write(const std::string& text) {
+    log("write:" + text);
+    box->writeContent(text);
+    log("returned:" + text);
+  }
+  void log(const std::string& what) { signature += (signature.empty() ? "" : ", ") + what; }
+
+  bool preTranslate(const Event&) override { return false; }
+  void handle(const Event& e) override {
+    if (!box || e.child != box->native()) return;
+    if (e.type == EventType::editChanged) box->onNativeChange();
+    if (e.type == EventType::focusGained) box->onFocusGained();
+    if (e.type == EventType::focusLost) box->onFocusLost();
+  }
+
+  HeadlessWindowSystem system;
+  NativeWindow window = nullptr;
+  EventGate gate;
+  ControlRecord record;
+  std::unique_ptr<EditBoxKind> box;
+  std::function<void(const std::string&)> onChanged;
+  std::string signature;
+};
+
+// Guards against a write that fires twice (its own echo) or not at all (the
+// same text), an event that comes after the write returns, nested runs in
+// the wrong order, a lost or doubled notice for typing, and an event for the
+// initial text.
+TEST(KindEditBox, ContentChangedSequences) {
+  struct Case {
+    const char* name;
+    std::function<void(EditRig&)> run;
+    const char* signature;
+    const char* finalText;
+  } cases[] = {
+      {"creation with a text fires nothing", [](EditRig&) {}, "", "C:\\"},
+      {"a write fires once, before it returns", [](EditRig& r) { r.write("D:\\"); },
+       "write:D:\\, changed:D:\\, leave:D:\\, returned:D:\\", "D:\\"},
+      {"the same text fires once too", [](EditRig& r) { r.write("C:\\"); },
+       "write:C:\\, changed:C:\\, leave:C:\\, returned:C:\\", "C:\\"},
+      {"an empty text", [](EditRig& r) { r.write(""); }, "write:, changed:, leave:, returned:",
+       ""},
+      {"a handler that writes runs again, nested; the inner run ends first",
+       [](EditRig& r) {
+         r.onChanged = [&r](const std::string& text) {
+           if (text.empty()) r.write("C:\\");
+         };
+         r.write("");
+       },
+       "write:, changed:, write:C:\\, changed:C:\\, leave:C:\\, returned:C:\\, leave:, "
+       "returned:",
+       "C:\\"},
+      {"typing fires once per character",
+       [](EditRig& r) {
+         r.system.setFocus(r.box->native());
+         r.signature.clear();
+         r.system.scriptTyping(0, "D软");
+         int code = 0;
+         r.system.dispatchNext(code);
+       },
+       "changed:C:\\D, leave:C:\\D, changed:C:\\D软, leave:C:\\D软", "C:\\D软"},
+      {"a handler that rewrites what was typed",
+       [](EditRig& r) {
+         r.onChanged = [&r](const std::string& text) {
+           if (text == "C:\\x") r.write("C:\\X");
+         };
+         r.system.setFocus(r.box->native());
+         r.signature.clear();
+         r.system.scriptTyping(0, "x");
+         int code = 0;
+         r.system.dispatchNext(code);
+       },
+       "changed:C:\\x, write:C:\\X, changed:C:\\X, leave:C:\\X, returned:C:\\X, "
+       "leave:C:\\x",
+       "C:\\X"},
+      {"focus in and out", [](EditRig& r) {
+         r.system.setFocus(r.box->native());
+         r.system.setFocus(r.window);
+       },
+       "focusGained, focusLost", "C:\\"},
+  };
+  for (const Case& c : cases) {
+    EditRig rig("C:\\");
+    rig.create();
+    c.run(rig);
+    EXPECT_EQ(rig.signature, c.signature) << c.name;
+    EXPECT_EQ(rig.box->readContent(), c.finalText) << c.name;
+  }
+}
+
+// Guards against a box that touches itself after its contentChanged handler
+// destroyed the window and the box with it.
+TEST(KindEditBox, HandlerThatDestroysTheBoxEndsTheWrite) {
+  EditRig rig("C:\\");
+  rig.create();
+  rig.onChanged = [&rig](const std::string&) {
+    rig.system.destroyWindow(rig.window);
+    rig.box.reset();
+    rig.log("destroyed");
+  };
+  rig.log("write");
+  rig.box->writeContent("D:\\");
+  rig.log("returned");
+  EXPECT_EQ(rig.signature, "write, changed:D:\\, destroyed, returned");
+  EXPECT_EQ(rig.system.liveWindows(), 0u);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ struct View : EventSink {
     spec.rect = Rect{0, 0, width, height};
     native = system.createWindow(spec);
     system.showWindow(native);
-    view = std::make_unique<WindowView>(system, native, window, controls, width, height, gate,
+    view = std::make_unique<WindowView>(system, native, window, windowBindings, controls, width, height, gate,
                                         [this] { return system.isWindow(native); });
     view->paint(Rect{0, 0, width, height});
   }
@@ -57,6 +57,7 @@ struct View : EventSink {
 
   HeadlessWindowSystem system;
   Settings window;
+  std::vector<Binding> windowBindings;
   std::vector<ControlRecord> controls;
   EventGate gate;
   NativeWindow native = nullptr;
@@ -165,6 +166,93 @@ TEST(WindowView, PressesOnLabelsAndBoxesMoveTheWindowOthersDoNot) {
     EXPECT_EQ(v.system.dragging() == v.native, c.drags) << c.x;
     EXPECT_EQ(presses, c.presses) << c.x;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Guards against shared events reaching the wrong control, with the wrong
+// arguments, or passing messages on that their handler kept back.
+TEST(WindowView, SharedEventsReachTheirControlWithTheirArguments) {
+  std::vector<std::string> calls;
+  auto recorder = [&calls](const char* who, std::optional<std::int32_t> result) {
+    return [&calls, who, result](const std::vector<std::int32_t>& a) -> std::optional<std::int32_t> {
+      std::string line = who;
+      for (std::int32_t v : a) line += " " + std::to_string(v);
+      calls.push_back(line);
+      return result;
+    };
+  };
+  auto trans = control(Kind::TransLabel, "trans", 1, {30, 0, 10, 10});
+  trans.bindings = {{ev::leftButtonPressed, recorder("trans-press", std::nullopt)},
+                    {ev::mouseMoved, recorder("trans-move", std::nullopt)}};
+  auto button = control(Kind::PicBtn, "button", 2, {40, 0, 10, 10});
+  button.bindings = {{ev::leftButtonPressed, recorder("button-press", 0)},
+                     {ev::rightButtonReleased, recorder("button-right-up", 1)}};
+  auto off = control(Kind::PicBtn, "off", 3, {50, 0, 10, 10});
+  off.flags |= flagDisabled;
+  off.bindings = {{ev::leftButtonPressed, recorder("off-press", std::nullopt)},
+                  {ev::keyPressed, recorder("off-key", std::nullopt)}};
+  auto edit = control(Kind::EditBox, "edit", 4, {0, 20, 100, 20});
+  edit.bindings = {{ev::keyPressed, recorder("edit-key", std::nullopt)},
+                   {ev::characterTyped, recorder("edit-char", std::nullopt)}};
+  View v({trans, button, off, edit});
+  v.window.dragbyclient = false;
+  v.windowBindings = {{ev::leftButtonPressed, recorder("window-press", std::nullopt)},
+                      {ev::wheelTurned, recorder("window-wheel", std::nullopt)}};
+  ui::EditSpec spec;
+  spec.rect = Rect{0, 20, 100, 20};
+  const NativeWindow editChild = v.system.createEdit(v.native, spec);
+  v.view->setNative(v.view->tree().indexOfName("edit"), editChild);
+  const NativeWindow offChild = v.system.createEdit(v.native, spec);
+  v.view->setNative(v.view->tree().indexOfName("off"), offChild);
+
+  struct Case {
+    EventType type;
+    int x, y, code;
+    unsigned keys;
+    NativeWindow child;
+    bool consumed;
+    const char* call;  // the handler call it gives, or nullptr
+  } cases[] = {
+      {EventType::leftDown, 35, 7, 0, keyCtrl, nullptr, false, "trans-press 5 7 1"},
+      {EventType::mouseMove, 31, 2, 0, 0, nullptr, false, "trans-move 1 2 0"},
+      {EventType::leftDown, 45, 5, 0, 0, nullptr, true, "button-press 5 5 0"},  // returned 0
+      {EventType::rightUp, 41, 1, 0, keyShift | keyAlt, nullptr, false, "button-right-up 1 1 6"},
+      {EventType::leftDown, 55, 5, 0, 0, nullptr, true, nullptr},  // disabled: refuses the mouse
+      {EventType::keyDown, 0, 0, 'K', 0, offChild, false, nullptr},  // disabled: keys go on unchanged
+      {EventType::leftDown, 95, 5, 0, 0, nullptr, false, "window-press 95 5 0"},
+      {EventType::wheel, 95, 5, -2, 0, nullptr, false, "window-wheel -2 0"},
+      {EventType::keyDown, 0, 0, 0x65, keyShift, editChild, false, "edit-key 53 2"},  // keypad 5 is '5'
+      {EventType::character, 0, 0, 0xC8, 0, editChild, false, "edit-char 200"},
+  };
+  for (const Case& c : cases) {
+    calls.clear();
+    Event e(c.type);
+    e.window = v.native;
+    e.x = c.x;
+    e.y = c.y;
+    e.code = c.code;
+    e.keys = c.keys;
+    e.child = c.child;
+    EXPECT_EQ(v.view->preTranslate(e), c.consumed) << static_cast<int>(c.type) << " at " << c.x;
+    EXPECT_EQ(calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{})
+        << static_cast<int>(c.type) << " at " << c.x;
+  }
+}
+
+// Guards against a control touching its window after a handler destroyed it.
+TEST(WindowView, MessageIsDroppedWhenTheHandlerDestroyedTheWindow) {
+  auto label = control(Kind::TransLabel, "t", 1, {0, 0, 10, 10});
+  View* view = nullptr;
+  label.bindings = {{ev::leftButtonPressed, [&](const std::vector<std::int32_t>&) -> std::optional<std::int32_t> {
+                       view->system.destroyWindow(view->native);
+                       return std::nullopt;
+                     }}};
+  View v({label});
+  view = &v;
+  EXPECT_TRUE(v.press(5, 5)) << "dropped, although the handler gave no result";
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ bool App::openWindow(const std::string& name, bool modal) {
   entry->state = OpenState{};
   entry->state.native = native;
   entry->state.view = std::make_unique<WindowView>(
-      system_, native, rec.settings, rec.controls, rec.rect.width, rec.rect.height, gate_,
+      system_, native, rec.settings, rec.bindings, rec.controls, rec.rect.width, rec.rect.height, gate_,
       [this, native] { return entryOf(native) != nullptr; });
   gate_.resume();
 

@@ -40,6 +40,7 @@ struct WindowRecord {
   Rect rect{50, 50, 550, 360};  // left and top are not used when `position` is 1
   unsigned flags = 1;           // bit 0: shown once created
   Settings settings = installerWindowSettings();  // the window kind's settings
+  std::vector<Binding> bindings;                  // the window's own shared events
   std::vector<ControlRecord> controls;            // in template order
   // The window's `created` event: runs before the window is shown.
   std::function<void(App&)> created;

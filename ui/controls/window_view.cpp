@@ -19,11 +19,13 @@ std::vector<std::int32_t> pointerArgs(const Event& e, const Rect& controlInWindo
 }
 
 WindowView::WindowView(WindowSystem& system, NativeWindow native, const Settings& window,
+                       const std::vector<Binding>& windowBindings,
                        const std::vector<ControlRecord>& controls, int width, int height,
                        const EventGate& gate, std::function<bool()> alive)
     : system_(system),
       native_(native),
       window_(window),
+      windowBindings_(windowBindings),
       tree_(controls, window, width, height),
       canvas_(makeSoftwareCanvas(width, height)),
       gate_(gate),
@@ -38,22 +40,90 @@ void WindowView::invalidate(Rect area) {
   if (!isEmpty(area)) system_.invalidate(native_, area);
 }
 
+namespace {
+
+// The shared event an input message becomes, or 0 for none.
+int sharedEvent(EventType t) {
+  switch (t) {
+    case EventType::leftDown: return ev::leftButtonPressed;
+    case EventType::leftUp: return ev::leftButtonReleased;
+    case EventType::leftDoubleClick: return ev::leftButtonDoubleClicked;
+    case EventType::rightDown: return ev::rightButtonPressed;
+    case EventType::rightUp: return ev::rightButtonReleased;
+    case EventType::mouseMove: return ev::mouseMoved;
+    case EventType::keyDown: return ev::keyPressed;
+    case EventType::keyUp: return ev::keyReleased;
+    case EventType::character: return ev::characterTyped;
+    case EventType::wheel: return ev::wheelTurned;
+    default: return 0;
+  }
+}
+
+bool isMouse(EventType t) {
+  return t == EventType::leftDown || t == EventType::leftUp || t == EventType::leftDoubleClick ||
+         t == EventType::rightDown || t == EventType::rightUp || t == EventType::mouseMove ||
+         t == EventType::wheel;
+}
+
+// A key code as handlers see it: the keypad's digits count as the digit keys.
+std::int32_t keyCode(int vk) { return (vk >= 0x60 && vk <= 0x69) ? '0' + (vk - 0x60) : vk; }
+
+}  // namespace
+
+int WindowView::controlOfChild(NativeWindow child) const {
+  if (!child) return kNoControl;
+  for (const auto& [control, native] : natives_) {
+    if (native == child) return control;
+  }
+  return kNoControl;
+}
+
 bool WindowView::preTranslate(const Event& e) {
-  if (e.type != EventType::leftDown) return false;
-  const int hit = tree_.hitTest(e.x, e.y);
-  if (hit == kNoControl) {
-    // The window's background: it starts moving, and the press still goes on.
-    if (window_.dragbyclient) system_.beginDrag(native_);
-    return false;
+  const int event = sharedEvent(e.type);
+  if (event == 0) return false;
+  const bool mouse = isMouse(e.type);
+  // The control the message is for: under the pointer, or the one holding
+  // the keyboard focus (an edit child), or the window's background.
+  int target = controlOfChild(e.child);
+  if (mouse && target == kNoControl) target = tree_.hitTest(e.x, e.y);
+  const bool disabled = target != kNoControl && (tree_.record(target).flags & flagDisabled);
+  // 1. Keyboard messages for a disabled control go on unchanged.
+  if (!mouse && disabled) return false;
+  if (mouse && disabled) return true;  // a disabled control refuses the mouse
+
+  // 2. Dragging by client.
+  if (e.type == EventType::leftDown && window_.dragbyclient) {
+    if (target == kNoControl) {
+      system_.beginDrag(native_);  // the press still goes on to the window
+      return false;
+    }
+    if (dragsWindow(tree_.record(target).kind)) {
+      system_.beginDrag(native_);
+      return true;
+    }
   }
-  const ControlRecord& rec = tree_.record(hit);
-  if (rec.flags & flagDisabled) return true;  // a disabled control refuses the mouse
-  if (window_.dragbyclient && dragsWindow(rec.kind)) {
-    system_.beginDrag(native_);
-    return true;
+
+  // 4. The shared event, for the control or for the window itself.
+  const std::vector<Binding>& bindings = target == kNoControl ? windowBindings_ : tree_.record(target).bindings;
+  std::vector<std::int32_t> args;
+  switch (e.type) {
+    case EventType::keyDown:
+    case EventType::keyUp:
+      args = {keyCode(e.code), static_cast<std::int32_t>(e.keys)};
+      break;
+    case EventType::character:
+      args = {e.code};
+      break;
+    case EventType::wheel:
+      args = {e.code, static_cast<std::int32_t>(e.keys)};
+      break;
+    default:
+      args = pointerArgs(e, target == kNoControl ? Rect{} : tree_.windowRectOf(target));
   }
-  const EventResult r = gate_.fire(rec.bindings, ev::leftButtonPressed, pointerArgs(e, tree_.windowRectOf(hit)));
-  if (!alive_()) return true;  // the handler destroyed the window: the press is dropped
+  const EventResult r = gate_.fire(bindings, event, args);
+  // 5. A returned 0 keeps the message from the control; a window that a
+  // handler destroyed gets nothing more.
+  if (!alive_()) return true;
   return r.discards();
 }
 

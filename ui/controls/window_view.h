@@ -23,7 +23,8 @@ class WindowView {
  public:
   // `alive` tells whether the native window still exists after a handler ran.
   WindowView(WindowSystem& system, NativeWindow native, const Settings& window,
-             const std::vector<ControlRecord>& controls, int width, int height,
+             const std::vector<Binding>& windowBindings, const std::vector<ControlRecord>& controls,
+             int width, int height,
              const EventGate& gate, std::function<bool()> alive);
 
   ControlTree& tree() { return tree_; }
@@ -34,9 +35,14 @@ class WindowView {
   // Asks for `area` to be painted by a later loop turn.
   void invalidate(Rect area);
 
-  // Input pre-processing: dragging by client, then the shared events. True
-  // when the message is consumed (kept from the control).
+  // Input pre-processing, in order: keyboard messages for a disabled control
+  // go on unchanged; dragging by client; the shared event for the control
+  // (or the window's background). True when the message is consumed (kept
+  // from the control). Window keys (Tab, Esc, Enter) are the caller's.
   bool preTranslate(const Event& e);
+
+  // The native child that stands for a control (an EditBox's edit).
+  void setNative(int control, NativeWindow child) { natives_.emplace_back(control, child); }
 
   // Property writes that change what shows.
   void writeWidth(int control, int width);
@@ -44,7 +50,11 @@ class WindowView {
  private:
   WindowSystem& system_;
   NativeWindow native_;
+  int controlOfChild(NativeWindow child) const;
+
   const Settings& window_;
+  const std::vector<Binding>& windowBindings_;
+  std::vector<std::pair<int, NativeWindow>> natives_;
   ControlTree tree_;
   std::unique_ptr<Canvas> canvas_;
   const EventGate& gate_;

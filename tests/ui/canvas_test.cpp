@@ -183,7 +183,7 @@ TEST(SoftwareCanvas, SolidOutlinesLieInsideTheEdges) {
 TEST(SoftwareCanvas, PatternedOutlinesAreOnePixelWithGaps) {
   struct Case {
     LineStyle style;
-    const char* topRow;  // the first 27 pixels of the top edge, from the left corner
+    const char* topRow;  // the first 27 pixels of the top edge, leftwards from the right corner
   } cases[] = {
       {LineStyle::dash, "##################......###"},
       {LineStyle::dot, "###...###...###...###...###"},
@@ -195,7 +195,8 @@ TEST(SoftwareCanvas, PatternedOutlinesAreOnePixelWithGaps) {
     auto c = ui::makeSoftwareCanvas(44, 26);
     c->outline(box, kInk, k.style, 5);  // the width is for solid lines only
     const std::vector<std::string> rows = art(*c);
-    EXPECT_EQ(rows[3].substr(2, 27), k.topRow) << static_cast<int>(k.style);
+    const std::string top = rows[3].substr(2, 40);
+    EXPECT_EQ(std::string(top.rbegin(), top.rbegin() + 27), k.topRow) << static_cast<int>(k.style);
     int inked = 0, ring = 0;
     for (int y = 0; y < 26; ++y)
       for (int x = 0; x < 44; ++x) {

@@ -5,7 +5,7 @@
 //      clips everything until it is popped
 //  [x] fill; solid outline `lineWidth` px inside the edges, at most half the
 //      rectangle (then it is a fill); patterned outlines 1 px, GDI-like
-//      cosmetic pen patterns that run on clockwise from the top-left corner
+//      cosmetic pen patterns, in the same places as GDI's (see patternOutline)
 //  [x] text as one solid box per character (no rasteriser); see cellWidth
 //  [ ] font width, weight, italic, escapement: layout uses the height only
 #include <algorithm>
@@ -202,9 +202,10 @@ class SoftwareCanvas final : public Canvas {
     paint(Rect{r.left + r.width - w, r.top + w, w, r.height - 2 * w}, p, clip);
   }
 
-  // The pattern runs on around the rectangle: the top edge left to right,
-  // the right edge downwards, the bottom edge right to left, the left edge
-  // upwards, each corner pixel once.
+  // The pattern runs on around the rectangle as GDI's Rectangle draws it
+  // (seen in Wine): from the top-right corner leftwards along the top edge,
+  // down the left edge, rightwards along the bottom and up the right edge,
+  // each corner pixel once.
   void patternOutline(Rect r, std::uint32_t p, const DashPattern& pattern) {
     int run = 0, left = pattern.runs[0];
     auto step = [&](int x, int y) {
@@ -215,12 +216,12 @@ class SoftwareCanvas final : public Canvas {
       }
     };
     const int l = r.left, t = r.top, rt = r.left + r.width - 1, b = r.top + r.height - 1;
-    for (int x = l; x <= rt; ++x) step(x, t);
-    for (int y = t + 1; y <= b; ++y) step(rt, y);
+    for (int x = rt; x >= l; --x) step(x, t);
+    for (int y = t + 1; y <= b; ++y) step(l, y);
     if (b > t)
-      for (int x = rt - 1; x >= l; --x) step(x, b);
+      for (int x = l + 1; x <= rt; ++x) step(x, b);
     if (rt > l)
-      for (int y = b - 1; y > t; --y) step(l, y);
+      for (int y = b - 1; y > t; --y) step(rt, y);
   }
 
   static int alignX(const Rect& r, int lineW, int halign) {

@@ -109,6 +109,14 @@ TEST(GdiCanvas, FillsClipsAndSolidOutlinesMatchTheSoftwareCanvas) {
          c.outline(Rect{1, 1, 30, 15}, kInk, LineStyle::solid, 2);
          c.popClip();
        }},
+      {"patterned outlines (Wine's pen patterns; Windows may start them elsewhere)", [](Canvas& c) {
+         c.outline(Rect{0, 0, 40, 20}, kInk, LineStyle::dash, 3);
+         c.outline(Rect{2, 2, 36, 16}, 0x000000FF, LineStyle::dot, 1);
+         c.outline(Rect{4, 4, 32, 12}, 0x00FF0000, LineStyle::dashDot, 1);
+         c.outline(Rect{6, 6, 28, 8}, 0x0000FF00, LineStyle::dashDotDot, 1);
+         c.outline(Rect{12, 9, 9, 1}, kInk, LineStyle::dash, 1);
+         c.outline(Rect{23, 8, 1, 4}, kInk, LineStyle::dot, 1);
+       }},
       {"no line style and empty boxes draw nothing", [](Canvas& c) {
          c.outline(Rect{1, 1, 30, 15}, kInk, LineStyle::none, 2);
          c.fill(Rect{10, 10, -5, 5}, kInk);

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 namespace ui {
 
 using platform::NativeWindow;
+class Canvas;
 
 struct Rect {
   int left = 0, top = 0, width = 0, height = 0;
@@ -153,6 +155,9 @@ class WindowSystem {
   // Starts moving `w` with the mouse, as a press on a caption bar would.
   virtual void beginDrag(NativeWindow w) = 0;
 
+  // A back buffer for a window of this size, drawn the way this system draws
+  // (GDI on Windows, the software canvas headless).
+  virtual std::unique_ptr<Canvas> createCanvas(int width, int height) = 0;
   // Asks for a `paint` of `area` (client coordinates) from a later loop turn.
   virtual void invalidate(NativeWindow w, Rect area) = 0;
   // Puts `area` of the back buffer on the screen (within a paint, or at once).

@@ -27,7 +27,7 @@ WindowView::WindowView(WindowSystem& system, NativeWindow native, const Settings
       window_(window),
       windowBindings_(windowBindings),
       tree_(controls, window, width, height),
-      canvas_(makeSoftwareCanvas(width, height)),
+      canvas_(system.createCanvas(width, height)),
       gate_(gate),
       alive_(std::move(alive)) {}
 

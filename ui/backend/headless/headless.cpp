@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/gbk.h"
+#include "ui/backend/canvas.h"
 
 namespace ui {
 namespace {
@@ -451,6 +452,10 @@ void HeadlessWindowSystem::killTimer(NativeWindow w, unsigned id) {
 
 void HeadlessWindowSystem::beginDrag(NativeWindow w) {
   if (find(w)) dragging_ = w;
+}
+
+std::unique_ptr<Canvas> HeadlessWindowSystem::createCanvas(int width, int height) {
+  return makeSoftwareCanvas(width, height);
 }
 
 void HeadlessWindowSystem::invalidate(NativeWindow w, Rect area) {

@@ -6,6 +6,7 @@
 //  [x] invalidate: InvalidateRect without erasing (the buffer covers the area)
 //  [ ] the back buffer as a DIB section of our own; per-monitor DPI
 #include "ui/backend/win32/win32_backend.h"
+#include "ui/backend/win32/win32_canvas.h"
 
 #include <algorithm>
 
@@ -62,6 +63,10 @@ void Win32WindowSystem::present(NativeWindow w, const PixelView& buffer, Rect ar
     fail("SetDIBitsToDevice");
   }
   if (!inPaint) ReleaseDC(hwnd, dc);
+}
+
+std::unique_ptr<Canvas> Win32WindowSystem::createCanvas(int width, int height) {
+  return makeGdiCanvas(width, height);
 }
 
 }  // namespace ui

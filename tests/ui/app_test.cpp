@@ -312,3 +312,67 @@ TEST(AppDraw, AWindowShowsItsBackgroundAndControlsOnceShown) {
 }
 
 }  // namespace
+
+namespace {
+
+// Guards against the window's own controls not coming alive through the
+// application: a timer that does not tick or stop, an edit box whose changes
+// and writes do not reach its handler, properties that do not read back.
+TEST(AppControls, TimerEditBoxAndPropertiesWorkThroughTheApplication) {
+  ui::HeadlessWindowSystem system;
+  testing_support::FakeShell files;
+  ui::DialogShell shell(system, files);
+  std::vector<std::string> notes;
+  ui::App* app = nullptr;
+  auto handler = [](std::function<void()> f) {
+    return [f](const std::vector<std::int32_t>&) -> std::optional<std::int32_t> {
+      f();
+      return std::nullopt;
+    };
+  };
+  ui::WindowRecord w;
+  w.name = kWelcome;
+  ui::ControlRecord bar{ui::Kind::Label, "bar", 1, {0, 0, 0, 10}, ui::kNoParent, ui::flagVisible, {}, {}};
+  ui::ControlRecord path{ui::Kind::EditBox, "path", 2, {10, 100, 200, 20}, ui::kNoParent,
+                         ui::flagVisible | ui::flagTabStop, {}, {}};
+  path.settings.content = "C:\\";
+  path.bindings.push_back({ui::ev::contentChanged, handler([&] {
+    const std::string text = std::get<std::string>(app->readProperty(kWelcome, "path", ui::prop::content));
+    notes.push_back("changed:" + text);
+    if (text.empty()) app->writeProperty(kWelcome, "path", ui::prop::content, std::string("D:\\"));
+  })});
+  ui::ControlRecord timer{ui::Kind::Timer, "tick", 3, {0, 0, 0, 0}, ui::kNoParent, 0, {}, {}};
+  timer.settings.period = 200;
+  timer.bindings.push_back({ui::ev::tick, handler([&] {
+    const int width = std::get<std::int32_t>(app->readProperty(kWelcome, "bar", ui::prop::width)) + 100;
+    app->writeProperty(kWelcome, "bar", ui::prop::width, width);
+    notes.push_back("tick@" + std::to_string(system.now()) + ":" + std::to_string(width));
+    if (width == 300) app->writeProperty(kWelcome, "tick", ui::prop::period, 0);
+  })});
+  w.controls = {bar, path, timer};
+  ui::App a(system, shell, {w});
+  app = &a;
+  a.setHooks(App::Hooks{[&](const std::string&, const ui::Event& e) {
+                          if (e.type != EventType::keyDown || e.code != 'W') return false;
+                          a.writeProperty(kWelcome, "path", ui::prop::content, std::string());
+                          notes.push_back("write returned");
+                          return true;
+                        },
+                        nullptr});
+  // The window is at 685,360: a click into the box gives it the focus.
+  system.scriptMouse(50, EventType::leftDown, 685 + 20, 360 + 105);
+  system.scriptTyping(60, "x");
+  system.scriptKey(1000, 'W');
+  system.scriptKey(3000, kEsc);
+  int code = 99;
+  try {
+    a.run(kWelcome);
+  } catch (const ui::HeadlessExit& e) {
+    code = e.code;
+  }
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(notes, (std::vector<std::string>{"changed:C:\\x", "tick@200:100", "tick@400:200", "tick@600:300",
+                                             "changed:", "changed:D:\\", "write returned"}));
+}
+
+}  // namespace

@@ -186,6 +186,27 @@ bool App::openWindow(const std::string& name, bool modal) {
   return true;
 }
 
+// --- properties -------------------------------------------------------------------------
+
+int App::controlIndex(const std::string& window, const std::string& control) {
+  const Entry* e = entryOf(window);
+  if (!e || !e->state.view) fatal("窗口 " + window + " 未打开。");
+  const int i = e->state.view->tree().indexOfName(control);
+  if (i == kNoControl) fatal("窗口 " + window + " 中没有控件 " + control + "。");
+  return i;
+}
+
+PropertyValue App::readProperty(const std::string& window, const std::string& control, int index) {
+  const int i = controlIndex(window, control);
+  return entryOf(window)->state.view->readProperty(i, index);
+}
+
+void App::writeProperty(const std::string& window, const std::string& control, int index,
+                        const PropertyValue& value) {
+  const int i = controlIndex(window, control);
+  entryOf(window)->state.view->writeProperty(i, index, value);
+}
+
 // --- loops ------------------------------------------------------------------------------
 
 void App::runMainLoop() {
@@ -284,6 +305,7 @@ void App::handle(const Event& e) {
       }
       return;
     default:
+      if (entry->state.view && eventsAllowed() && entry->state.view->handle(e)) return;
       if (hooks_.handle && eventsAllowed()) hooks_.handle(entry->record.name, e);
   }
 }

@@ -70,6 +70,13 @@ class App : private EventSink {
   // The main message loop; returns when it has taken a quit request.
   void runMainLoop();
 
+  // Properties of a control of an open window, by index (width, content,
+  // period, …). Naming a window that is not open, or a control it lacks, is
+  // the program's own mistake and fatal.
+  PropertyValue readProperty(const std::string& window, const std::string& control, int index);
+  void writeProperty(const std::string& window, const std::string& control, int index,
+                     const PropertyValue& value);
+
   bool isOpen(const std::string& name) const;
   NativeWindow nativeOf(const std::string& name) const;  // null when not open
   const std::string* currentModal() const;                // null when none
@@ -109,6 +116,7 @@ class App : private EventSink {
   void closeWindow(Entry& entry);          // a close request: at once
   void afterDestruction(Entry& entry);
   [[noreturn]] void fatal(const std::string& text);
+  int controlIndex(const std::string& window, const std::string& control);
 
   bool preTranslate(const Event& e) override;
   void handle(const Event& e) override;

@@ -29,7 +29,93 @@ WindowView::WindowView(WindowSystem& system, NativeWindow native, const Settings
       tree_(controls, window, width, height),
       canvas_(system.createCanvas(width, height)),
       gate_(gate),
-      alive_(std::move(alive)) {}
+      alive_(std::move(alive)) {
+  // The live controls that are more than drawing: timers count from here,
+  // edit boxes get their native child with the record's text.
+  for (int i = 0; i < tree_.count(); ++i) {
+    const ControlRecord& rec = tree_.record(i);
+    if (rec.kind == Kind::Timer) {
+      // Control ids are unique in a window; 0 is kept clear of them.
+      timers_.emplace_back(i, std::make_unique<TimerKind>(system_, native_, static_cast<unsigned>(rec.id) + 1,
+                                                          rec, gate_));
+    } else if (rec.kind == Kind::EditBox) {
+      auto box = std::make_unique<EditBoxKind>(system_, native_, rec, tree_.windowRectOf(i),
+                                               canvas_->buttonFace(), gate_);
+      setNative(i, box->native());
+      edits_.emplace_back(i, std::move(box));
+    }
+  }
+}
+
+TimerKind* WindowView::timerOf(int control) const {
+  for (const auto& [i, t] : timers_) {
+    if (i == control) return t.get();
+  }
+  return nullptr;
+}
+
+EditBoxKind* WindowView::editOf(int control) const {
+  for (const auto& [i, box] : edits_) {
+    if (i == control) return box.get();
+  }
+  return nullptr;
+}
+
+bool WindowView::handle(const Event& e) {
+  switch (e.type) {
+    case EventType::timer:
+      for (const auto& [i, t] : timers_) {
+        if (t->id() == static_cast<unsigned>(e.code)) {
+          t->onTick();  // may destroy the window: nothing of this view is touched after it
+          return true;
+        }
+      }
+      return false;
+    case EventType::editChanged:
+    case EventType::focusGained:
+    case EventType::focusLost: {
+      EditBoxKind* box = editOf(controlOfChild(e.child));
+      if (!box) return false;
+      if (e.type == EventType::editChanged) box->onNativeChange();
+      if (e.type == EventType::focusGained) box->onFocusGained();
+      if (e.type == EventType::focusLost) box->onFocusLost();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+PropertyValue WindowView::readProperty(int control, int index) const {
+  const Rect r = tree_.rectOf(control);
+  const ControlRecord& rec = tree_.record(control);
+  switch (index) {
+    case prop::left: return r.left;
+    case prop::top: return r.top;
+    case prop::width: return r.width;
+    case prop::height: return r.height;
+    case prop::visible: return (rec.flags & flagVisible) != 0;
+    case prop::disabled: return (rec.flags & flagDisabled) != 0;
+    case 8:
+      if (const EditBoxKind* box = editOf(control)) return box->readContent();
+      if (const TimerKind* t = timerOf(control)) return t->period();
+      break;
+    default: break;
+  }
+  return std::int32_t{0};
+}
+
+void WindowView::writeProperty(int control, int index, const PropertyValue& value) {
+  if (index == prop::width) {
+    if (const auto* w = std::get_if<std::int32_t>(&value)) writeWidth(control, *w);
+  } else if (index == 8) {
+    if (EditBoxKind* box = editOf(control)) {
+      if (const auto* text = std::get_if<std::string>(&value)) box->writeContent(*text);  // may destroy us
+    } else if (TimerKind* t = timerOf(control)) {
+      if (const auto* p = std::get_if<std::int32_t>(&value)) t->writePeriod(*p);
+    }
+  }
+}
 
 void WindowView::paint(Rect area) {
   tree_.draw(*canvas_, area);
@@ -129,6 +215,7 @@ bool WindowView::preTranslate(const Event& e) {
 
 void WindowView::writeWidth(int control, int width) {
   invalidate(tree_.setWidth(control, width));
+  if (EditBoxKind* box = editOf(control)) system_.moveEdit(box->native(), tree_.windowRectOf(control));
 }
 
 }  // namespace ui

@@ -10,14 +10,28 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "ui/backend/canvas.h"
 #include "ui/backend/window_system.h"
 #include "ui/controls/events.h"
+#include "ui/controls/edit_box.h"
+#include "ui/controls/timer_kind.h"
 #include "ui/controls/tree.h"
 
 namespace ui {
+
+// A property's value: an integer, a truth value or a text (GBK).
+using PropertyValue = std::variant<std::int32_t, bool, std::string>;
+
+// Property indices every kind has; a kind's own start at 8.
+namespace prop {
+constexpr int left = 0, top = 1, width = 2, height = 3, tag = 4, visible = 5, disabled = 6, cursor = 7;
+constexpr int content = 8;  // EditBox
+constexpr int period = 8;   // Timer
+}  // namespace prop
 
 class WindowView {
  public:
@@ -44,7 +58,14 @@ class WindowView {
   // The native child that stands for a control (an EditBox's edit).
   void setNative(int control, NativeWindow child) { natives_.emplace_back(control, child); }
 
-  // Property writes that change what shows.
+  // The window notices a control handles itself: its timers' ticks, its
+  // edit boxes' change and focus notices. True when one of them took it. A
+  // handler run from here may destroy the window, and this view with it.
+  bool handle(const Event& e);
+
+  // Properties by index, for the handlers. A text read is the caller's copy.
+  PropertyValue readProperty(int control, int index) const;
+  void writeProperty(int control, int index, const PropertyValue& value);
   void writeWidth(int control, int width);
 
  private:
@@ -57,6 +78,10 @@ class WindowView {
   std::vector<std::pair<int, NativeWindow>> natives_;
   ControlTree tree_;
   std::unique_ptr<Canvas> canvas_;
+  std::vector<std::pair<int, std::unique_ptr<TimerKind>>> timers_;    // by control index
+  std::vector<std::pair<int, std::unique_ptr<EditBoxKind>>> edits_;
+  TimerKind* timerOf(int control) const;
+  EditBoxKind* editOf(int control) const;
   const EventGate& gate_;
   std::function<bool()> alive_;
 };

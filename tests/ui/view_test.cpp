@@ -39,9 +39,14 @@ struct View : EventSink {
     view->paint(Rect{0, 0, width, height});
   }
   ~View() override { system.setSink(nullptr); }
-  bool preTranslate(const Event&) override { return false; }
+  bool preTranslate(const Event& e) override { return view && view->preTranslate(e); }
   void handle(const Event& e) override {
-    if (e.type == EventType::paint && view) view->paint(e.rect);
+    if (!view) return;
+    if (e.type == EventType::paint) {
+      view->paint(e.rect);
+    } else {
+      view->handle(e);
+    }
   }
   std::uint32_t at(int x, int y) {
     const auto image = system.screenImage(native);
@@ -253,6 +258,68 @@ TEST(WindowView, MessageIsDroppedWhenTheHandlerDestroyedTheWindow) {
   View v({label});
   view = &v;
   EXPECT_TRUE(v.press(5, 5)) << "dropped, although the handler gave no result";
+}
+
+}  // namespace
+
+namespace {
+
+// Guards against a button clicking on a release outside, not clicking on a
+// release inside, or losing the mouse while it is held.
+TEST(WindowView, PictureButtonClicksOnAReleaseInsideOnly) {
+  // The window lies at 0,0 on the simulated screen; the button at 40,0 10x10.
+  struct Step {
+    EventType type;
+    int x, y;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Step> steps;
+    int clicks;
+  } cases[] = {
+      {"press and release inside", {{EventType::leftDown, 45, 5}, {EventType::leftUp, 45, 5}}, 1},
+      {"press inside, release outside the window",
+       {{EventType::leftDown, 45, 5}, {EventType::mouseMove, 900, 500}, {EventType::leftUp, 900, 500}}, 0},
+      {"out and back in before the release",
+       {{EventType::leftDown, 45, 5}, {EventType::mouseMove, 80, 5}, {EventType::mouseMove, 42, 3},
+        {EventType::leftUp, 42, 3}}, 1},
+      {"press on the background, release on the button",
+       {{EventType::leftDown, 95, 50}, {EventType::mouseMove, 45, 5}, {EventType::leftUp, 45, 5}}, 1},
+      {"hover only", {{EventType::mouseMove, 45, 5}, {EventType::mouseMove, 95, 50}}, 0},
+  };
+  for (const Case& c : cases) {
+    int clicks = 0;
+    auto button = control(Kind::PicBtn, "button", 1, {40, 0, 10, 10});
+    button.bindings = {{ev::clicked, [&](const std::vector<std::int32_t>&) -> std::optional<std::int32_t> {
+                          ++clicks;
+                          return std::nullopt;
+                        }}};
+    View v({button});
+    v.window.dragbyclient = false;
+    std::uint64_t at = 10;
+    for (const Step& s : c.steps) v.system.scriptMouse(at += 10, s.type, s.x, s.y);
+    v.system.setTimer(v.native, 99, 1000);  // something to wait for after the last step
+    int code = 0;
+    while (v.system.now() < 1000) v.system.dispatchNext(code);
+    EXPECT_EQ(clicks, c.clicks) << c.what;
+  }
+}
+
+// Guards against the keyboard clicking a picture button.
+TEST(WindowView, KeysNeverClickAPictureButton) {
+  int clicks = 0;
+  auto button = control(Kind::PicBtn, "button", 1, {40, 0, 10, 10});
+  button.bindings = {{ev::clicked, [&](const std::vector<std::int32_t>&) -> std::optional<std::int32_t> {
+                        ++clicks;
+                        return std::nullopt;
+                      }}};
+  View v({button});
+  v.system.scriptMouse(10, EventType::mouseMove, 45, 5);
+  for (int key : {0x20, 0x0D}) v.system.scriptKey(20, key);
+  v.system.setTimer(v.native, 99, 100);
+  int code = 0;
+  while (v.system.now() < 100) v.system.dispatchNext(code);
+  EXPECT_EQ(clicks, 0);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ enum Keys : unsigned { keyCtrl = 1, keyShift = 2, keyAlt = 4 };
 enum class EventType {
   // Input, passed through EventSink::preTranslate first.
   leftDown, leftUp, leftDoubleClick, rightDown, rightUp, mouseMove, wheel,
+  mouseLeave,   // the pointer has left the window (after a move over it)
   keyDown, keyUp, character,
   // Window notices.
   paint,        // `rect` needs drawing (client coordinates)
@@ -54,7 +55,7 @@ struct Event {
   EventType type;
   NativeWindow window = nullptr;  // the top-level window
   NativeWindow child = nullptr;   // the edit child the event concerns, if any
-  int x = 0, y = 0;               // pointer, client coordinates of `window`
+  int x = 0, y = 0;               // pointer, client coordinates of `window` (signed)
   unsigned keys = 0;              // Keys bits held when the message is handled
   int code = 0;                   // key code, character, wheel notches or timer id
   Rect rect;                      // paint
@@ -154,6 +155,9 @@ class WindowSystem {
   virtual void killTimer(NativeWindow w, unsigned id) = 0;
   // Starts moving `w` with the mouse, as a press on a caption bar would.
   virtual void beginDrag(NativeWindow w) = 0;
+  // While captured, every mouse message goes to `w`, wherever the pointer is
+  // (positions then may lie outside the window, negative too).
+  virtual void captureMouse(NativeWindow w, bool capture) = 0;
 
   // A back buffer for a window of this size, drawn the way this system draws
   // (GDI on Windows, the software canvas headless).

@@ -38,12 +38,75 @@ WindowView::WindowView(WindowSystem& system, NativeWindow native, const Settings
       // Control ids are unique in a window; 0 is kept clear of them.
       timers_.emplace_back(i, std::make_unique<TimerKind>(system_, native_, static_cast<unsigned>(rec.id) + 1,
                                                           rec, gate_));
+    } else if (rec.kind == Kind::PicBtn) {
+      buttons_.emplace_back(i, PicBtnState(rec.settings, !(rec.flags & flagDisabled)));
     } else if (rec.kind == Kind::EditBox) {
       auto box = std::make_unique<EditBoxKind>(system_, native_, rec, tree_.windowRectOf(i),
                                                canvas_->buttonFace(), gate_);
       setNative(i, box->native());
       edits_.emplace_back(i, std::move(box));
     }
+  }
+}
+
+PicBtnState* WindowView::buttonOf(int control) {
+  for (auto& [i, b] : buttons_) {
+    if (i == control) return &b;
+  }
+  return nullptr;
+}
+
+bool WindowView::handleButtons(const Event& e) {
+  const int hit = tree_.hitTest(e.x, e.y);
+  auto inside = [&](int i) { return i == hit; };
+  // Applies one button's answer: the repaint and the mouse first, the click last.
+  auto apply = [this](int i, const PicBtnResult& r) {
+    if (r.redraw) invalidate(tree_.shownRectOf(i));
+    if (r.wantsCapture) {
+      holding_ = i;
+      system_.captureMouse(native_, true);
+    }
+    if (r.releaseCapture) {
+      if (holding_ == i) holding_ = kNoControl;
+      system_.captureMouse(native_, false);
+    }
+    if (r.fireClicked) {
+      gate_.fire(tree_.record(i).bindings, ev::clicked);  // may destroy the window, and this view
+      return false;
+    }
+    return true;
+  };
+  switch (e.type) {
+    case EventType::mouseMove: {
+      // A press that began elsewhere counts too, as long as no button holds the mouse.
+      const bool held = leftHeld_ || holding_ != kNoControl;
+      for (auto& [i, b] : buttons_) {
+        // The button holding the mouse, the one under the pointer, and any
+        // that still follows the pointer it has lost.
+        if (i == holding_ || inside(i) || b.following()) apply(i, b.pointerMoved(inside(i), held));
+      }
+      return hit != kNoControl && buttonOf(hit);
+    }
+    case EventType::mouseLeave:
+      for (auto& [i, b] : buttons_) {
+        if (b.following() && i != holding_) apply(i, b.pointerLeft());
+      }
+      return false;
+    case EventType::leftDown: {
+      PicBtnState* b = buttonOf(hit);
+      if (!b) return false;
+      apply(hit, b->leftPressed(true));
+      return true;
+    }
+    case EventType::leftUp: {
+      const int target = holding_ != kNoControl ? holding_ : hit;
+      PicBtnState* b = buttonOf(target);
+      if (!b) return false;
+      apply(target, b->leftReleased(inside(target)));
+      return true;
+    }
+    default:
+      return false;
   }
 }
 
@@ -63,6 +126,11 @@ EditBoxKind* WindowView::editOf(int control) const {
 
 bool WindowView::handle(const Event& e) {
   switch (e.type) {
+    case EventType::mouseMove:
+    case EventType::mouseLeave:
+    case EventType::leftDown:
+    case EventType::leftUp:
+      return handleButtons(e);
     case EventType::timer:
       for (const auto& [i, t] : timers_) {
         if (t->id() == static_cast<unsigned>(e.code)) {
@@ -165,6 +233,8 @@ int WindowView::controlOfChild(NativeWindow child) const {
 }
 
 bool WindowView::preTranslate(const Event& e) {
+  if (e.type == EventType::leftDown) leftHeld_ = true;
+  if (e.type == EventType::leftUp) leftHeld_ = false;
   const int event = sharedEvent(e.type);
   if (event == 0) return false;
   const bool mouse = isMouse(e.type);

@@ -18,6 +18,7 @@
 #include "ui/backend/window_system.h"
 #include "ui/controls/events.h"
 #include "ui/controls/edit_box.h"
+#include "ui/controls/picbtn.h"
 #include "ui/controls/timer_kind.h"
 #include "ui/controls/tree.h"
 
@@ -80,6 +81,12 @@ class WindowView {
   std::unique_ptr<Canvas> canvas_;
   std::vector<std::pair<int, std::unique_ptr<TimerKind>>> timers_;    // by control index
   std::vector<std::pair<int, std::unique_ptr<EditBoxKind>>> edits_;
+  std::vector<std::pair<int, PicBtnState>> buttons_;
+  int holding_ = kNoControl;  // the button that holds the mouse
+  bool leftHeld_ = false;     // the left button is down (as far as this window saw)
+  PicBtnState* buttonOf(int control);
+  // A picture button's own answer to the mouse; false when it is not one's.
+  bool handleButtons(const Event& e);
   TimerKind* timerOf(int control) const;
   EditBoxKind* editOf(int control) const;
   const EventGate& gate_;

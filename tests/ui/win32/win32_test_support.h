@@ -25,6 +25,7 @@ inline const char* typeName(ui::EventType t) {
     case ui::EventType::rightUp: return "rightUp";
     case ui::EventType::mouseMove: return "mouseMove";
     case ui::EventType::wheel: return "wheel";
+    case ui::EventType::mouseLeave: return "mouseLeave";
     case ui::EventType::keyDown: return "keyDown";
     case ui::EventType::keyUp: return "keyUp";
     case ui::EventType::character: return "character";

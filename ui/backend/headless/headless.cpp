@@ -157,6 +157,8 @@ void HeadlessWindowSystem::destroyWindow(NativeWindow w) {
   win->edits.clear();
   win->timers.clear();
   zOrder_.erase(std::remove(zOrder_.begin(), zOrder_.end(), w), zOrder_.end());
+  if (captured_ == w) captured_ = nullptr;
+  if (underPointer_ == w) underPointer_ = nullptr;
   Event e{EventType::destroyed};
   e.window = w;
   deliver(e);
@@ -375,7 +377,15 @@ bool HeadlessWindowSystem::deliverInput(Input in) {
       }
       return true;
     }
-    NativeWindow w = windowAt(in.screenX, in.screenY);
+    NativeWindow under = windowAt(in.screenX, in.screenY);
+    if (underPointer_ && underPointer_ != under && find(underPointer_) && e.type == EventType::mouseMove) {
+      Event left(EventType::mouseLeave);
+      left.window = underPointer_;
+      deliver(left);
+    }
+    underPointer_ = under;
+    // A captured mouse goes to its window, wherever the pointer is.
+    NativeWindow w = captured_ && find(captured_) ? captured_ : under;
     const Window* win = find(w);
     if (!win || !win->enabled) return false;
     const Rect r = win->spec.rect;
@@ -451,7 +461,16 @@ void HeadlessWindowSystem::killTimer(NativeWindow w, unsigned id) {
 }
 
 void HeadlessWindowSystem::beginDrag(NativeWindow w) {
+  captured_ = nullptr;  // the system's move loop takes the mouse
   if (find(w)) dragging_ = w;
+}
+
+void HeadlessWindowSystem::captureMouse(NativeWindow w, bool capture) {
+  if (capture) {
+    captured_ = find(w) ? w : nullptr;
+  } else if (captured_ == w) {
+    captured_ = nullptr;
+  }
 }
 
 std::unique_ptr<Canvas> HeadlessWindowSystem::createCanvas(int width, int height) {

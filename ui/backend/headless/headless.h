@@ -111,6 +111,7 @@ class HeadlessWindowSystem : public WindowSystem {
   void setTimer(NativeWindow w, unsigned id, unsigned periodMs) override;
   void killTimer(NativeWindow w, unsigned id) override;
   void beginDrag(NativeWindow w) override;
+  void captureMouse(NativeWindow w, bool capture) override;
   std::unique_ptr<Canvas> createCanvas(int width, int height) override;
   void invalidate(NativeWindow w, Rect area) override;
   void present(NativeWindow w, const PixelView& buffer, Rect area) override;
@@ -190,6 +191,8 @@ class HeadlessWindowSystem : public WindowSystem {
   int dialogDepth_ = 0;
   NativeWindow active_ = nullptr, focus_ = nullptr;
   NativeWindow dragging_ = nullptr;
+  NativeWindow captured_ = nullptr;      // the window holding the mouse
+  NativeWindow underPointer_ = nullptr;  // for mouseLeave
   int dragX_ = 0, dragY_ = 0;
   bool failNextCreate_ = false, processStarted_ = false, processFinished_ = false;
 };

@@ -81,6 +81,7 @@ class Win32WindowSystem : public WindowSystem {
   void setTimer(NativeWindow w, unsigned id, unsigned periodMs) override;
   void killTimer(NativeWindow w, unsigned id) override;
   void beginDrag(NativeWindow w) override;
+  void captureMouse(NativeWindow w, bool capture) override;
   std::unique_ptr<Canvas> createCanvas(int width, int height) override;
   void invalidate(NativeWindow w, Rect area) override;
   void present(NativeWindow w, const PixelView& buffer, Rect area) override;

@@ -54,9 +54,17 @@ bool Win32WindowSystem::eventOf(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   EventType type;
   if (mouseType(msg, type)) {
     e = Event(type);
-    e.x = LOWORD(lParam);
-    e.y = HIWORD(lParam);
+    // Signed: with the mouse captured the pointer may be left of or above the window.
+    e.x = static_cast<short>(LOWORD(lParam));
+    e.y = static_cast<short>(HIWORD(lParam));
     e.keys = keysHeld();
+    if (msg == WM_MOUSEMOVE) {
+      // Ask to be told when the pointer leaves, so a hovered button can let go.
+      TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
+      TrackMouseEvent(&track);
+    }
+  } else if (msg == WM_MOUSELEAVE) {
+    e = Event(EventType::mouseLeave);
   } else if (msg == WM_MOUSEWHEEL) {
     // The wheel comes in screen coordinates.
     e = Event(EventType::wheel);
@@ -151,6 +159,14 @@ void Win32WindowSystem::setTimer(NativeWindow w, unsigned id, unsigned periodMs)
 }
 
 void Win32WindowSystem::killTimer(NativeWindow w, unsigned id) { KillTimer(static_cast<HWND>(w), id); }
+
+void Win32WindowSystem::captureMouse(NativeWindow w, bool capture) {
+  if (capture) {
+    SetCapture(static_cast<HWND>(w));
+  } else if (GetCapture() == static_cast<HWND>(w)) {
+    ReleaseCapture();
+  }
+}
 
 void Win32WindowSystem::beginDrag(NativeWindow w) {
   // The press that starts the drag holds the capture; the move loop needs it free.

@@ -323,3 +323,55 @@ TEST(WindowView, KeysNeverClickAPictureButton) {
 }
 
 }  // namespace
+
+namespace {
+
+// Guards against Tab skipping or reaching the wrong controls, and Esc or
+// Enter acting against the window's settings.
+TEST(WindowView, WindowKeysMoveTheFocusAndClose) {
+  auto first = control(Kind::EditBox, "first", 1, {0, 0, 50, 20});
+  first.flags |= flagTabStop;
+  auto skipped = control(Kind::EditBox, "skipped", 2, {0, 20, 50, 20});  // no tab stop
+  auto off = control(Kind::EditBox, "off", 3, {0, 40, 50, 20});
+  off.flags |= flagTabStop | flagDisabled;
+  auto second = control(Kind::EditBox, "second", 4, {0, 60, 50, 20});
+  second.flags |= flagTabStop;
+  auto notes = control(Kind::EditBox, "notes", 5, {60, 0, 50, 60});
+  notes.flags |= flagTabStop;
+  notes.settings.multiline = true;
+  View v({first, skipped, off, second, notes});
+  int closes = 0;
+  v.view->setCloseAction([&] { ++closes; });
+  auto key = [&](int code, unsigned keys) {
+    Event e(EventType::keyDown);
+    e.window = v.native;
+    e.code = code;
+    e.keys = keys;
+    e.child = v.system.focus() == v.native ? nullptr : v.system.focus();
+    return v.view->preTranslate(e);
+  };
+  auto focusName = [&] {
+    const int f = v.view->focused();
+    return f == kNoControl ? std::string("window") : v.view->tree().record(f).name;
+  };
+  std::string trail;
+  const unsigned shift = keyShift;
+  for (unsigned keys : {0u, 0u, 0u, 0u, shift, shift}) {
+    EXPECT_TRUE(key(0x09, keys));
+    trail += focusName() + " ";
+  }
+  EXPECT_EQ(trail, "first second notes first notes second ");
+  v.window.escapecloses = true;
+  EXPECT_FALSE(key(0x1B, keyShift)) << "Shift+Esc does not close";
+  EXPECT_EQ(closes, 0);
+  EXPECT_TRUE(key(0x1B, 0)) << "Esc closes, also while an edit box has the focus";
+  EXPECT_EQ(closes, 1);
+  EXPECT_FALSE(key(0x0D, 0)) << "Enter moves nothing while entermovesfocus is off";
+  v.window.entermovesfocus = true;
+  EXPECT_TRUE(key(0x0D, 0));
+  EXPECT_EQ(focusName(), "notes");
+  EXPECT_FALSE(key(0x0D, 0)) << "a multi-line box keeps Enter for itself";
+  EXPECT_EQ(focusName(), "notes");
+}
+
+}  // namespace

@@ -5,10 +5,6 @@
 #include "core/install.h"
 
 namespace ui {
-namespace {
-constexpr int kVkEscape = 0x1B;
-}
-
 const char* const WELCOME_WINDOW = "窗口_欢迎";
 
 Settings installerWindowSettings() {
@@ -160,6 +156,9 @@ bool App::openWindow(const std::string& name, bool modal) {
   entry->state.view = std::make_unique<WindowView>(
       system_, native, rec.settings, rec.bindings, rec.controls, rec.rect.width, rec.rect.height, gate_,
       [this, native] { return entryOf(native) != nullptr; });
+  entry->state.view->setCloseAction([this, native] {
+    if (Entry* open = entryOf(native)) closeWindow(*open);
+  });
   gate_.resume();
 
   if (rec.created && eventsAllowed()) rec.created(*this);
@@ -274,10 +273,6 @@ void App::afterDestruction(Entry& entry) {
 bool App::preTranslate(const Event& e) {
   Entry* entry = entryOf(e.window);
   if (!entry) return false;
-  if (e.type == EventType::keyDown && e.code == kVkEscape && e.keys == 0 && entry->record.settings.escapecloses) {
-    closeWindow(*entry);
-    return true;
-  }
   if (entry->state.view && eventsAllowed() && entry->state.view->preTranslate(e)) return true;
   if (!entryOf(e.window)) return true;  // a handler destroyed the window: the message is dropped
   if (hooks_.preTranslate && eventsAllowed()) return hooks_.preTranslate(entry->record.name, e);

@@ -232,6 +232,57 @@ int WindowView::controlOfChild(NativeWindow child) const {
   return kNoControl;
 }
 
+int WindowView::focused() const {
+  const NativeWindow f = system_.focus();
+  const int edit = controlOfChild(f);
+  return edit != kNoControl ? edit : focused_;
+}
+
+void WindowView::moveFocus(int from, bool backwards) {
+  // Tab stops in template order: shown, enabled, with the tab-stop flag.
+  std::vector<int> stops;
+  for (int i = 0; i < tree_.count(); ++i) {
+    const ControlRecord& r = tree_.record(i);
+    if ((r.flags & flagTabStop) && !(r.flags & flagDisabled) && tree_.isShown(i)) stops.push_back(i);
+  }
+  if (stops.empty()) return;
+  int next = backwards ? stops.back() : stops.front();
+  for (std::size_t k = 0; k < stops.size(); ++k) {
+    if (stops[k] != from) continue;
+    next = stops[(k + (backwards ? stops.size() - 1 : 1)) % stops.size()];
+  }
+  focused_ = next;
+  for (const auto& [i, native] : natives_) {
+    if (i == next) {
+      system_.setFocus(native);
+      return;
+    }
+  }
+  system_.setFocus(native_);  // a windowless stop: the window keeps the keyboard
+}
+
+bool WindowView::windowKey(const Event& e, int target) {
+  constexpr int kTab = 0x09, kEnter = 0x0D, kEscape = 0x1B;
+  if (e.code == kTab && (e.keys == 0 || e.keys == keyShift)) {
+    moveFocus(focused(), e.keys == keyShift);
+    return true;
+  }
+  if (e.code == kEscape && e.keys == 0 && window_.escapecloses && close_) {
+    close_();  // destroys this view: nothing of it is touched after
+    return true;
+  }
+  if (e.code == kEnter && e.keys == 0 && window_.entermovesfocus) {
+    // A focused multi-line box that can be typed in keeps Enter for itself.
+    if (target != kNoControl && tree_.record(target).kind == Kind::EditBox &&
+        tree_.record(target).settings.multiline && tree_.record(target).settings.inputmode != 1) {
+      return false;
+    }
+    moveFocus(focused(), false);
+    return true;
+  }
+  return false;
+}
+
 bool WindowView::preTranslate(const Event& e) {
   if (e.type == EventType::leftDown) leftHeld_ = true;
   if (e.type == EventType::leftUp) leftHeld_ = false;
@@ -258,6 +309,9 @@ bool WindowView::preTranslate(const Event& e) {
       return true;
     }
   }
+
+  // 3. Window keys.
+  if (e.type == EventType::keyDown && windowKey(e, target)) return true;
 
   // 4. The shared event, for the control or for the window itself.
   const std::vector<Binding>& bindings = target == kNoControl ? windowBindings_ : tree_.record(target).bindings;

@@ -51,10 +51,16 @@ class WindowView {
   void invalidate(Rect area);
 
   // Input pre-processing, in order: keyboard messages for a disabled control
-  // go on unchanged; dragging by client; the shared event for the control
-  // (or the window's background). True when the message is consumed (kept
-  // from the control). Window keys (Tab, Esc, Enter) are the caller's.
+  // go on unchanged; dragging by client; the window keys (Tab and Shift+Tab,
+  // Esc, Enter); the shared event for the control (or the window's
+  // background). True when the message is consumed (kept from the control).
   bool preTranslate(const Event& e);
+
+  // What Esc does when the window's `escapecloses` is on: the application's
+  // close, which destroys this view.
+  void setCloseAction(std::function<void()> close) { close_ = std::move(close); }
+  // The control holding the keyboard focus, or kNoControl for the window.
+  int focused() const;
 
   // The native child that stands for a control (an EditBox's edit).
   void setNative(int control, NativeWindow child) { natives_.emplace_back(control, child); }
@@ -84,6 +90,10 @@ class WindowView {
   std::vector<std::pair<int, PicBtnState>> buttons_;
   int holding_ = kNoControl;  // the button that holds the mouse
   bool leftHeld_ = false;     // the left button is down (as far as this window saw)
+  int focused_ = kNoControl;  // a windowless tab stop holding the focus
+  std::function<void()> close_;
+  bool windowKey(const Event& e, int target);
+  void moveFocus(int from, bool backwards);
   PicBtnState* buttonOf(int control);
   // A picture button's own answer to the mouse; false when it is not one's.
   bool handleButtons(const Event& e);

@@ -32,13 +32,6 @@ constexpr DashPattern kDot{2, {3, 3}};
 constexpr DashPattern kDashDot{4, {9, 6, 3, 6}};
 constexpr DashPattern kDashDotDot{6, {9, 3, 3, 3, 3, 3}};
 
-Rect intersect(const Rect& a, const Rect& b) {
-  const int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
-  const int r = std::min(a.left + a.width, b.left + b.width);
-  const int btm = std::min(a.top + a.height, b.top + b.height);
-  if (r <= l || btm <= t) return Rect{l, t, 0, 0};
-  return Rect{l, t, r - l, btm - t};
-}
 
 // 0x00BBGGRR as the interface gives it, to 0xAARRGGBB as a DIB holds it.
 std::uint32_t toPixel(std::uint32_t colour) {

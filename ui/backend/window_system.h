@@ -31,6 +31,27 @@ struct Rect {
   }
 };
 
+inline bool isEmpty(const Rect& r) { return r.width <= 0 || r.height <= 0; }
+
+// The common part of two rectangles; empty (at the would-be corner) when none.
+inline Rect intersect(const Rect& a, const Rect& b) {
+  const int l = a.left > b.left ? a.left : b.left, t = a.top > b.top ? a.top : b.top;
+  const int ar = a.left + a.width, br = b.left + b.width, ab = a.top + a.height, bb = b.top + b.height;
+  const int r = ar < br ? ar : br, btm = ab < bb ? ab : bb;
+  if (r <= l || btm <= t) return Rect{l, t, 0, 0};
+  return Rect{l, t, r - l, btm - t};
+}
+
+// The smallest rectangle holding both; an empty one adds nothing.
+inline Rect unite(const Rect& a, const Rect& b) {
+  if (isEmpty(a)) return b;
+  if (isEmpty(b)) return a;
+  const int l = a.left < b.left ? a.left : b.left, t = a.top < b.top ? a.top : b.top;
+  const int ar = a.left + a.width, br = b.left + b.width, ab = a.top + a.height, bb = b.top + b.height;
+  const int r = ar > br ? ar : br, btm = ab > bb ? ab : bb;
+  return Rect{l, t, r - l, btm - t};
+}
+
 // Modifier bits of input events, as the controls report them.
 enum Keys : unsigned { keyCtrl = 1, keyShift = 2, keyAlt = 4 };
 

@@ -25,7 +25,7 @@ EditSpec editSpecFor(const Settings& s, Rect inWindow, std::uint32_t buttonFace)
 EditBoxKind::EditBoxKind(WindowSystem& system, NativeWindow parent, const ControlRecord& record,
                          Rect inWindow, std::uint32_t buttonFace, const EventGate& gate)
     : system_(system), record_(record), gate_(gate) {
-  // The initial text comes with the spec, which sets off no change notice;
+  // The initial text comes with the EditSpec, which sets off no change notice;
   // the mark covers a system that would send one anyway.
   writing_ = true;
   edit_ = system_.createEdit(parent, editSpecFor(record.settings, inWindow, buttonFace));

@@ -4,25 +4,6 @@
 
 namespace ui {
 
-bool isEmpty(const Rect& r) { return r.width <= 0 || r.height <= 0; }
-
-Rect intersect(const Rect& a, const Rect& b) {
-  const int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
-  const int r = std::min(a.left + a.width, b.left + b.width);
-  const int btm = std::min(a.top + a.height, b.top + b.height);
-  if (r <= l || btm <= t) return Rect{};
-  return Rect{l, t, r - l, btm - t};
-}
-
-Rect unite(const Rect& a, const Rect& b) {
-  if (isEmpty(a)) return b;
-  if (isEmpty(b)) return a;
-  const int l = std::min(a.left, b.left), t = std::min(a.top, b.top);
-  const int r = std::max(a.left + a.width, b.left + b.width);
-  const int btm = std::max(a.top + a.height, b.top + b.height);
-  return Rect{l, t, r - l, btm - t};
-}
-
 namespace {
 bool isContainer(Kind k) { return k == Kind::PicBox || k == Kind::ShapeBox; }
 bool contains(const Rect& r, int x, int y) {

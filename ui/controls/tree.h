@@ -63,9 +63,5 @@ class ControlTree {
   int width_, height_;
 };
 
-// Intersection and union of rectangles (empty: width or height <= 0).
-Rect intersect(const Rect& a, const Rect& b);
-Rect unite(const Rect& a, const Rect& b);
-bool isEmpty(const Rect& r);
 
 }  // namespace ui

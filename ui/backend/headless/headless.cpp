@@ -14,13 +14,6 @@ bool contains(const Rect& r, int x, int y) {
   return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
 }
 
-Rect unite(const Rect& a, const Rect& b) {
-  if (a.width <= 0 || a.height <= 0) return b;
-  const int l = std::min(a.left, b.left), t = std::min(a.top, b.top);
-  const int r = std::max(a.left + a.width, b.left + b.width);
-  const int btm = std::max(a.top + a.height, b.top + b.height);
-  return Rect{l, t, r - l, btm - t};
-}
 }  // namespace
 
 HeadlessWindowSystem::HeadlessWindowSystem(int screenWidth, int screenHeight)

@@ -48,13 +48,6 @@ LOGFONTA toLogFont(const Font& font) {
 
 namespace {
 
-Rect intersect(const Rect& a, const Rect& b) {
-  const int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
-  const int r = std::min(a.left + a.width, b.left + b.width);
-  const int btm = std::min(a.top + a.height, b.top + b.height);
-  if (r <= l || btm <= t) return Rect{l, t, 0, 0};
-  return Rect{l, t, r - l, btm - t};
-}
 
 RECT toRECT(const Rect& r) { return RECT{r.left, r.top, r.left + r.width, r.top + r.height}; }
 

@@ -4,6 +4,9 @@
 // move the window.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "ui/backend/headless/headless.h"
 #include "ui/controls/window_view.h"
 
@@ -372,6 +375,42 @@ TEST(WindowView, WindowKeysMoveTheFocusAndClose) {
   EXPECT_EQ(focusName(), "notes");
   EXPECT_FALSE(key(0x0D, 0)) << "a multi-line box keeps Enter for itself";
   EXPECT_EQ(focusName(), "notes");
+}
+
+}  // namespace
+
+namespace {
+
+// Guards against the screenshot switch writing nothing, or something that is
+// not the window's picture.
+TEST(WindowView, ScreenshotSwitchWritesTheBackBufferAsPng) {
+  const std::string dir = ::testing::TempDir();
+#ifdef _WIN32
+  _putenv_s("VELMARO_SCREENSHOT_DIR", dir.c_str());
+#else
+  setenv("VELMARO_SCREENSHOT_DIR", dir.c_str(), 1);
+#endif
+  auto label = control(Kind::Label, "l", 1, {0, 0, 10, 10});
+  label.settings.bgcolour = kRed;
+  View v({label}, 30, 20);
+  v.view->setScreenshotName("screenshot-test");
+  v.view->paint(Rect{0, 0, 30, 20});
+#ifdef _WIN32
+  _putenv_s("VELMARO_SCREENSHOT_DIR", "");
+#else
+  unsetenv("VELMARO_SCREENSHOT_DIR");
+#endif
+  std::FILE* f = std::fopen((dir + "/screenshot-test.png").c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  unsigned char head[24] = {};
+  const std::size_t n = std::fread(head, 1, sizeof head, f);
+  std::fclose(f);
+  ASSERT_EQ(n, sizeof head);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(head) + 1, 3), "PNG");
+  // The header chunk gives the window's size, big-endian.
+  EXPECT_EQ((head[16] << 24) | (head[17] << 16) | (head[18] << 8) | head[19], 30);
+  EXPECT_EQ((head[20] << 24) | (head[21] << 16) | (head[22] << 8) | head[23], 20);
+  std::remove((dir + "/screenshot-test.png").c_str());
 }
 
 }  // namespace

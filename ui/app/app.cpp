@@ -156,6 +156,8 @@ bool App::openWindow(const std::string& name, bool modal) {
   entry->state.view = std::make_unique<WindowView>(
       system_, native, rec.settings, rec.bindings, rec.controls, rec.rect.width, rec.rect.height, gate_,
       [this, native] { return entryOf(native) != nullptr; });
+  // Screenshots are named by the window's place in the registry: window-0.png is the first.
+  entry->state.view->setScreenshotName("window-" + std::to_string(entry - registry_.data()));
   entry->state.view->setCloseAction([this, native] {
     if (Entry* open = entryOf(native)) closeWindow(*open);
   });

@@ -1,5 +1,7 @@
 #include "ui/controls/window_view.h"
 
+#include <cstdlib>
+
 namespace ui {
 namespace {
 
@@ -30,6 +32,7 @@ WindowView::WindowView(WindowSystem& system, NativeWindow native, const Settings
       canvas_(system.createCanvas(width, height)),
       gate_(gate),
       alive_(std::move(alive)) {
+  if (const char* dir = std::getenv("VELMARO_SCREENSHOT_DIR")) screenshotDir_ = dir;
   // The live controls that are more than drawing: timers count from here,
   // edit boxes get their native child with the record's text.
   for (int i = 0; i < tree_.count(); ++i) {
@@ -188,6 +191,9 @@ void WindowView::writeProperty(int control, int index, const PropertyValue& valu
 void WindowView::paint(Rect area) {
   tree_.draw(*canvas_, area);
   system_.present(native_, canvas_->pixels(), area);
+  if (!screenshotDir_.empty() && !screenshotName_.empty()) {
+    writePng(canvas_->pixels(), screenshotDir_ + "/" + screenshotName_ + ".png");
+  }
 }
 
 void WindowView::invalidate(Rect area) {

@@ -56,6 +56,11 @@ class WindowView {
   // background). True when the message is consumed (kept from the control).
   bool preTranslate(const Event& e);
 
+  // With VELMARO_SCREENSHOT_DIR set (read once, when the view is made), each
+  // paint also writes the whole back buffer to <dir>/<name>.png, so a test
+  // or a person can look at any window on either backend.
+  void setScreenshotName(std::string name) { screenshotName_ = std::move(name); }
+
   // What Esc does when the window's `escapecloses` is on: the application's
   // close, which destroys this view.
   void setCloseAction(std::function<void()> close) { close_ = std::move(close); }
@@ -92,6 +97,7 @@ class WindowView {
   bool leftHeld_ = false;     // the left button is down (as far as this window saw)
   int focused_ = kNoControl;  // a windowless tab stop holding the focus
   std::function<void()> close_;
+  std::string screenshotDir_, screenshotName_;
   bool windowKey(const Event& e, int target);
   void moveFocus(int from, bool backwards);
   PicBtnState* buttonOf(int control);

@@ -284,23 +284,29 @@ std::string Win32ShellOps::browseForFolder(const std::string& title,
   if (!IsWindow(active)) active = nullptr;
   const HWND foreground = GetForegroundWindow();
 
-  LPITEMIDLIST item = nullptr;
+  std::string path;
   {
     DisabledWindows disabled(installerWindows);
-    char displayName[MAX_PATH] = {};
-    BROWSEINFOA info = {};
-    info.hwndOwner = active;
-    info.pidlRoot = nullptr;  // the desktop
-    info.pszDisplayName = displayName;
-    info.lpszTitle = title.c_str();
-    info.ulFlags = BIF_EDITBOX;
-    item = SHBrowseForFolderA(&info);
+    path = showFolderBrowser(active, title);
   }
   // Enabling a window does not give it the focus back, and the system may
   // have activated something else while ours were disabled.
   if (foreground && IsWindow(foreground)) SetForegroundWindow(foreground);
   if (active && IsWindow(active)) SetActiveWindow(active);
+  return path;
+}
 
+std::string showFolderBrowser(NativeWindow owner, const std::string& title) {
+  HWND hwnd = static_cast<HWND>(owner);
+  if (hwnd && !IsWindow(hwnd)) hwnd = nullptr;
+  char displayName[MAX_PATH] = {};
+  BROWSEINFOA info = {};
+  info.hwndOwner = hwnd;
+  info.pidlRoot = nullptr;  // the desktop
+  info.pszDisplayName = displayName;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_EDITBOX;
+  LPITEMIDLIST item = SHBrowseForFolderA(&info);
   return item ? pathOfItem(item) : std::string();
 }
 

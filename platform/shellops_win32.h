@@ -28,4 +28,9 @@ class Win32ShellOps : public ShellOps {
   ShellStatus runAndWait(const std::string& commandLine) override;
 };
 
+// The system's folder browser alone, rooted at the desktop with an edit box:
+// the chosen folder's path, or empty on cancel. Both the shell operations and
+// the window backend show it through here.
+std::string showFolderBrowser(NativeWindow owner, const std::string& title);
+
 }  // namespace platform

@@ -2,11 +2,10 @@
 // also delivers our posted messages (a deferred destruction is carried out
 // while a question is open).
 //  [x] messageBox: MessageBoxA with the caller's style; a closed owner dropped
-//  [x] browseForFolder: SHBrowseForFolderA with BIF_EDITBOX from the desktop,
-//      the path through SHGetPathFromIDListA, the item list freed
+//  [x] browseForFolder: the shell operations' own folder browser (desktop
+//      root, edit box), shown with the given owner
 //  [ ] a starting folder for the browser (BFFM_INITIALIZED callback)
-#include <shlobj.h>
-
+#include "platform/shellops_win32.h"
 #include "ui/backend/win32/win32_backend.h"
 
 namespace ui {
@@ -22,21 +21,7 @@ int Win32WindowSystem::messageBox(NativeWindow owner, const std::string& text, c
 }
 
 std::string Win32WindowSystem::browseForFolder(NativeWindow owner, const std::string& title) {
-  HWND hwnd = static_cast<HWND>(owner);
-  if (hwnd && !IsWindow(hwnd)) hwnd = nullptr;
-  char displayName[MAX_PATH] = {};
-  BROWSEINFOA info = {};
-  info.hwndOwner = hwnd;
-  info.pidlRoot = nullptr;  // the desktop
-  info.pszDisplayName = displayName;
-  info.lpszTitle = title.c_str();
-  info.ulFlags = BIF_EDITBOX;
-  LPITEMIDLIST item = SHBrowseForFolderA(&info);
-  if (!item) return "";  // cancelled
-  char path[MAX_PATH] = {};
-  const bool ok = SHGetPathFromIDListA(item, path) != FALSE;
-  CoTaskMemFree(item);
-  return ok ? std::string(path) : std::string();
+  return platform::showFolderBrowser(owner, title);
 }
 
 }  // namespace ui
